@@ -1,0 +1,136 @@
+// Every operation this system makes on the host, named by role and by its position
+// in the role's method table (counting IUnknown 0-2 and IDispatch 3-6). No other
+// file computes a table position: code calls the typed functions below.
+//
+// Call contract, kept by every caller:
+// - out-parameters start null (use CountedPtr::Out and BstrHolder::Out);
+// - whoever receives an interface releases it, on every path;
+// - a returned string is copied, then freed; a null string reads as empty;
+// - where a result is judged, only S_OK is success.
+#pragma once
+
+#include "ComBase.h"
+
+// The host's roles. Each is an IDispatch-based interface whose methods are reached
+// only through the positions below.
+struct HostApplication : IDispatch {};
+struct HostFrame : IDispatch {};
+struct HostDocument : IDispatch {};
+struct HostPartDocument : IDispatch {};
+struct HostBody : IDispatch {};
+struct HostCommandManager : IDispatch {};
+struct HostCommandGroup : IDispatch {};
+struct HostCommandTab : IDispatch {};
+struct HostCommandTabBox : IDispatch {};
+
+// The interface id under which the object handed to the add-in's connect method
+// gives its HostApplication role.
+inline constexpr IID IID_HostApplication = {
+    0x83A33D22, 0x27C5, 0x11CE, {0xBF, 0xD4, 0x00, 0x40, 0x05, 0x13, 0xBB, 0x57}};
+// The host's application events, and the type library that describes them.
+inline constexpr IID IID_HostAppEvents = {
+    0x83A33D22, 0x37C5, 0x11CE, {0xBF, 0xD4, 0x00, 0x40, 0x05, 0x13, 0xBB, 0x57}};
+inline constexpr GUID LIBID_HostTypeLibrary = {
+    0x83A33D31, 0x27C5, 0x11CE, {0xBF, 0xD4, 0x00, 0x40, 0x05, 0x13, 0xBB, 0x57}};
+
+namespace HostOp {
+
+// Calls entry N of the object's method table with the object as first argument,
+// which is how both the Windows x64 and the Linux ABI pass `this` to a method.
+template <int N, class Role, class... Args>
+inline HRESULT Call(Role* object, Args... args) {
+  using Method = HRESULT(STDMETHODCALLTYPE*)(Role*, Args...);
+  Method method = reinterpret_cast<Method>((*reinterpret_cast<void***>(object))[N]);
+  return method(object, args...);
+}
+
+// --- HostApplication ---------------------------------------------------------------
+inline HRESULT ActiveDocument(HostApplication* a, HostDocument** doc) { return Call<8>(a, doc); }
+inline HRESULT Frame(HostApplication* a, HostFrame** frame) { return Call<15>(a, frame); }
+inline HRESULT NewPart(HostApplication* a, HostPartDocument** part) { return Call<19>(a, part); }
+inline HRESULT RevisionNumber(HostApplication* a, BSTR* revision) { return Call<25>(a, revision); }
+inline HRESULT SetAddinCallbackInfo(HostApplication* a, LONG moduleHandle, IDispatch* callbacks, LONG cookie,
+                                    VARIANT_BOOL* ok) {
+  return Call<155>(a, moduleHandle, callbacks, cookie, ok);
+}
+inline HRESULT RemoveFileOpenItem(HostApplication* a, LONG cookie, BSTR callback, BSTR filter, BSTR extension,
+                                  VARIANT_BOOL* ok) {
+  return Call<178>(a, cookie, callback, filter, extension, ok);
+}
+inline HRESULT CommandManager(HostApplication* a, LONG cookie, HostCommandManager** manager) {
+  return Call<231>(a, cookie, manager);
+}
+inline HRESULT AddFileOpenItem(HostApplication* a, LONG cookie, BSTR callback, BSTR filter, BSTR extension,
+                               BSTR description, BSTR hint, VARIANT_BOOL* ok) {
+  return Call<247>(a, cookie, callback, filter, extension, description, hint, ok);
+}
+
+// --- HostFrame -------------------------------------------------------------------------
+inline HRESULT WindowHandle(HostFrame* f, LONG* handle) { return Call<17>(f, handle); }
+
+// --- HostDocument ----------------------------------------------------------------------
+inline HRESULT SetUnits(HostDocument* d, LONG unitCode) { return Call<14>(d, unitCode); }
+inline HRESULT ClearSelection(HostDocument* d) { return Call<82>(d); }
+inline HRESULT ViewZoomToFit(HostDocument* d) { return Call<349>(d); }
+// The out value is a sketch segment or null; the caller releases what it gets.
+inline HRESULT CreateLine(HostDocument* d, double x1, double y1, double z1, double x2, double y2, double z2,
+                          IDispatch** segment) {
+  return Call<542>(d, x1, y1, z1, x2, y2, z2, segment);
+}
+inline HRESULT GraphicsRedraw(HostDocument* d) { return Call<560>(d); }
+inline HRESULT SetAddToDatabase(HostDocument* d, LONG on) { return Call<237>(d, on); }
+inline HRESULT SetDisplayWhenAdded(HostDocument* d, LONG on) { return Call<235>(d, on); }
+inline HRESULT Insert3DSketch(HostDocument* d, LONG updateEditRebuild) { return Call<656>(d, updateEditRebuild); }
+
+// --- HostPartDocument ------------------------------------------------------------------
+inline HRESULT CreateTemporaryBody(HostPartDocument* p, HostBody** body) { return Call<31>(p, body); }
+
+// --- HostBody --------------------------------------------------------------------------
+// The out value is the built body or null; the caller releases what it gets.
+inline HRESULT CreateBodyFromSurfaces(HostBody* b, IDispatch** built) { return Call<12>(b, built); }
+inline HRESULT CreatePlanarSurface(HostBody* b, LONG cornerCount, const double* corners, const double* normal) {
+  return Call<72>(b, cornerCount, corners, normal);
+}
+
+// --- HostCommandManager ----------------------------------------------------------------
+inline HRESULT CreateCommandGroup(HostCommandManager* m, LONG userId, BSTR title, BSTR tooltip, BSTR hint,
+                                  LONG position, HostCommandGroup** group) {
+  return Call<7>(m, userId, title, tooltip, hint, position, group);
+}
+inline HRESULT RemoveCommandGroup(HostCommandManager* m, LONG userId, VARIANT_BOOL* ok) {
+  return Call<8>(m, userId, ok);
+}
+inline HRESULT CommandTabCount(HostCommandManager* m, LONG docType, LONG* count) {
+  return Call<14>(m, docType, count);
+}
+inline HRESULT GetCommandTab(HostCommandManager* m, LONG docType, BSTR name, HostCommandTab** tab) {
+  return Call<17>(m, docType, name, tab);
+}
+inline HRESULT AddCommandTab(HostCommandManager* m, LONG docType, BSTR name, HostCommandTab** tab) {
+  return Call<18>(m, docType, name, tab);
+}
+
+// --- HostCommandGroup ------------------------------------------------------------------
+inline HRESULT Activate(HostCommandGroup* g, VARIANT_BOOL* ok) { return Call<10>(g, ok); }
+inline HRESULT SetSmallMainIcon(HostCommandGroup* g, BSTR file) { return Call<12>(g, file); }
+inline HRESULT SetLargeMainIcon(HostCommandGroup* g, BSTR file) { return Call<14>(g, file); }
+inline HRESULT SetLargeIconList(HostCommandGroup* g, BSTR file) { return Call<16>(g, file); }
+inline HRESULT SetSmallIconList(HostCommandGroup* g, BSTR file) { return Call<18>(g, file); }
+inline HRESULT SetMaskColor(HostCommandGroup* g, LONG value) { return Call<20>(g, value); }
+inline HRESULT SetHasToolbar(HostCommandGroup* g, LONG on) { return Call<27>(g, on); }
+inline HRESULT SetHasMenu(HostCommandGroup* g, LONG on) { return Call<29>(g, on); }
+inline HRESULT AddCommandItem(HostCommandGroup* g, BSTR name, LONG position, BSTR hint, BSTR tooltip,
+                              LONG imageIndex, BSTR callback, BSTR enableMethod, LONG userId, LONG options,
+                              LONG* index) {
+  return Call<34>(g, name, position, hint, tooltip, imageIndex, callback, enableMethod, userId, options, index);
+}
+inline HRESULT CommandId(HostCommandGroup* g, LONG index, LONG* id) { return Call<36>(g, index, id); }
+
+// --- HostCommandTab and HostCommandTabBox ----------------------------------------------
+inline HRESULT AddCommandTabBox(HostCommandTab* t, HostCommandTabBox** box) { return Call<10>(t, box); }
+inline HRESULT AddCommands(HostCommandTabBox* b, LONG count, const LONG* ids, const LONG* textTypes,
+                           VARIANT_BOOL* ok) {
+  return Call<8>(b, count, ids, textTypes, ok);
+}
+
+}  // namespace HostOp

@@ -1,0 +1,100 @@
+// Points, vectors and colours with the openNURBS names and meanings.
+#pragma once
+
+#include <cmath>
+
+class ON_3dPoint;
+
+class ON_3fPoint {
+ public:
+  float x = 0.0f, y = 0.0f, z = 0.0f;
+  ON_3fPoint() = default;
+  ON_3fPoint(float px, float py, float pz) : x(px), y(py), z(pz) {}
+  explicit ON_3fPoint(const ON_3dPoint& p);
+  float& operator[](int i) { return i == 0 ? x : i == 1 ? y : z; }
+  float operator[](int i) const { return i == 0 ? x : i == 1 ? y : z; }
+  bool operator==(const ON_3fPoint& o) const { return x == o.x && y == o.y && z == o.z; }
+  bool operator!=(const ON_3fPoint& o) const { return !(*this == o); }
+};
+
+class ON_3dVector;
+
+class ON_3dPoint {
+ public:
+  double x = 0.0, y = 0.0, z = 0.0;
+  ON_3dPoint() = default;
+  ON_3dPoint(double px, double py, double pz) : x(px), y(py), z(pz) {}
+  ON_3dPoint(const ON_3fPoint& p) : x(p.x), y(p.y), z(p.z) {}  // NOLINT: widening, implicit as in openNURBS
+  double& operator[](int i) { return i == 0 ? x : i == 1 ? y : z; }
+  double operator[](int i) const { return i == 0 ? x : i == 1 ? y : z; }
+  bool operator==(const ON_3dPoint& o) const { return x == o.x && y == o.y && z == o.z; }
+  bool operator!=(const ON_3dPoint& o) const { return !(*this == o); }
+  ON_3dPoint operator*(double s) const { return {x * s, y * s, z * s}; }
+  ON_3dPoint operator+(const ON_3dVector& v) const;
+  ON_3dPoint operator-(const ON_3dVector& v) const;
+  ON_3dVector operator-(const ON_3dPoint& p) const;
+  double DistanceTo(const ON_3dPoint& p) const {
+    const double dx = x - p.x, dy = y - p.y, dz = z - p.z;
+    return std::sqrt(dx * dx + dy * dy + dz * dz);
+  }
+};
+
+inline ON_3fPoint::ON_3fPoint(const ON_3dPoint& p)
+    : x(static_cast<float>(p.x)), y(static_cast<float>(p.y)), z(static_cast<float>(p.z)) {}
+
+class ON_3dVector {
+ public:
+  double x = 0.0, y = 0.0, z = 0.0;
+  ON_3dVector() = default;
+  ON_3dVector(double px, double py, double pz) : x(px), y(py), z(pz) {}
+  double& operator[](int i) { return i == 0 ? x : i == 1 ? y : z; }
+  double operator[](int i) const { return i == 0 ? x : i == 1 ? y : z; }
+  bool operator==(const ON_3dVector& o) const { return x == o.x && y == o.y && z == o.z; }
+  ON_3dVector operator*(double s) const { return {x * s, y * s, z * s}; }
+  ON_3dVector operator+(const ON_3dVector& v) const { return {x + v.x, y + v.y, z + v.z}; }
+  ON_3dVector operator-(const ON_3dVector& v) const { return {x - v.x, y - v.y, z - v.z}; }
+  ON_3dVector operator-() const { return {-x, -y, -z}; }
+  double Length() const { return std::sqrt(x * x + y * y + z * z); }
+  void Zero() { x = y = z = 0.0; }
+  bool IsZero() const { return x == 0.0 && y == 0.0 && z == 0.0; }
+};
+
+inline ON_3dPoint ON_3dPoint::operator+(const ON_3dVector& v) const { return {x + v.x, y + v.y, z + v.z}; }
+inline ON_3dPoint ON_3dPoint::operator-(const ON_3dVector& v) const { return {x - v.x, y - v.y, z - v.z}; }
+inline ON_3dVector ON_3dPoint::operator-(const ON_3dPoint& p) const { return {x - p.x, y - p.y, z - p.z}; }
+
+inline double ON_DotProduct(const ON_3dVector& a, const ON_3dVector& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+inline ON_3dVector ON_CrossProduct(const ON_3dVector& a, const ON_3dVector& b) {
+  return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+
+class ON_3fVector {
+ public:
+  float x = 0.0f, y = 0.0f, z = 0.0f;
+  ON_3fVector() = default;
+  ON_3fVector(float px, float py, float pz) : x(px), y(py), z(pz) {}
+};
+
+class ON_2fPoint {
+ public:
+  float x = 0.0f, y = 0.0f;
+  ON_2fPoint() = default;
+  ON_2fPoint(float px, float py) : x(px), y(py) {}
+};
+
+// A colour packed into 32 bits, red in the low byte, as openNURBS keeps it.
+class ON_Color {
+ public:
+  ON_Color() = default;
+  ON_Color(int red, int green, int blue, int alpha = 0)
+      : m_color(static_cast<unsigned int>(red & 0xFF) | (static_cast<unsigned int>(green & 0xFF) << 8) |
+                (static_cast<unsigned int>(blue & 0xFF) << 16) | (static_cast<unsigned int>(alpha & 0xFF) << 24)) {}
+  int Red() const { return m_color & 0xFF; }
+  int Green() const { return (m_color >> 8) & 0xFF; }
+  int Blue() const { return (m_color >> 16) & 0xFF; }
+  int Alpha() const { return (m_color >> 24) & 0xFF; }
+  operator unsigned int() const { return m_color; }  // NOLINT: as in openNURBS
+
+ private:
+  unsigned int m_color = 0;
+};
