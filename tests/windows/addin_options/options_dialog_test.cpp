@@ -1,0 +1,346 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <atomic>
+#include <cstring>
+#include <cwctype>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "OptionsDlg.h"
+#include "ZTKRegistry.h"
+
+namespace {
+
+// Runs `act` on the dialog from a second thread while the test thread sits in the
+// modal loop; gives up (and closes the dialog) after a few seconds.
+class DialogDriver {
+ public:
+  explicit DialogDriver(std::function<void(HWND)> act) : m_act(std::move(act)) {
+    const DWORD testThread = GetCurrentThreadId();
+    m_thread = std::thread([this, testThread] {
+      for (int waited = 0; waited < 10000; waited += 20) {
+        HWND found = nullptr;
+        EnumThreadWindows(
+            testThread,
+            [](HWND w, LPARAM p) {
+              wchar_t cls[16] = {};
+              GetClassNameW(w, cls, 16);
+              if (std::wstring(cls) == L"#32770" && IsWindowVisible(w)) {
+                *reinterpret_cast<HWND*>(p) = w;
+                return FALSE;
+              }
+              return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&found));
+        if (found) {
+          m_act(found);
+          m_acted = true;
+          return;
+        }
+        Sleep(20);
+      }
+    });
+  }
+  ~DialogDriver() { m_thread.join(); }
+  bool Acted() const { return m_acted; }
+
+ private:
+  std::function<void(HWND)> m_act;
+  std::atomic<bool> m_acted{false};
+  std::thread m_thread;
+};
+
+bool Checked(HWND dialog, int id) { return SendDlgItemMessageW(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+int Selection(HWND dialog) { return static_cast<int>(SendDlgItemMessageW(dialog, IDC_UNITS, CB_GETCURSEL, 0, 0)); }
+void Press(HWND dialog, int id) { SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+void Set(HWND dialog, int id, bool on) { SendDlgItemMessageW(dialog, id, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0); }
+
+struct Stored {
+  int importAs, units, multiBody, yUp, progress;
+};
+
+constexpr int kMissing = -12345;
+
+Stored ReadStored() {
+  ZTKRegistry r;
+  r.SetKey(kSettingsKey, 1);
+  return {r.ReadInt(kValueImportAs, kMissing), r.ReadInt(kValueUnits, kMissing), r.ReadBool(kValueMultiBody, kMissing),
+          r.ReadBool(kValueYUp, kMissing), r.ReadBool(kValueProgress, kMissing)};
+}
+
+void Store(const Stored& s) {
+  ZTKRegistry r;
+  r.SetKey(kSettingsKey, 1);
+  r.WriteInt(kValueImportAs, s.importAs);
+  r.WriteInt(kValueUnits, s.units);
+  r.WriteBool(kValueMultiBody, s.multiBody);
+  r.WriteBool(kValueYUp, s.yUp);
+  r.WriteBool(kValueProgress, s.progress);
+}
+
+class OptionsDialog : public ::testing::Test {
+ protected:
+  void SetUp() override { RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey); }
+  void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey); }
+};
+
+TEST_F(OptionsDialog, FirstRunShowsDefaultsAndOkWritesAllFive) {
+  struct Seen {
+    bool solid, sketch, multiBody, yUp, progress;
+    int units;
+    std::vector<std::wstring> list;
+  } seen{};
+  CPlymoraOptionsDlg dialog;
+  INT_PTR result;
+  {
+    DialogDriver driver([&](HWND d) {
+      seen = {Checked(d, IDC_IMPORT_AS_SOLID), Checked(d, IDC_IMPORT_AS_3DSKETCH), Checked(d, IDC_MULTIBODY),
+              Checked(d, IDC_YUP), Checked(d, IDC_PROGRESS), Selection(d), {}};
+      const int n = static_cast<int>(SendDlgItemMessageW(d, IDC_UNITS, CB_GETCOUNT, 0, 0));
+      for (int i = 0; i < n; ++i) {
+        wchar_t text[64] = {};
+        SendDlgItemMessageW(d, IDC_UNITS, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+        seen.list.push_back(text);
+      }
+      Press(d, IDOK);
+    });
+    result = dialog.DoModal();
+    ASSERT_TRUE(driver.Acted());
+  }
+  EXPECT_EQ(result, IDOK);
+  EXPECT_TRUE(seen.solid);
+  EXPECT_FALSE(seen.sketch);
+  EXPECT_TRUE(seen.multiBody && seen.yUp && seen.progress);
+  EXPECT_EQ(seen.units, 3);
+  EXPECT_EQ(seen.list, (std::vector<std::wstring>{L"Millimeters", L"Centimeters", L"Meters", L"Inches", L"Feet"}));
+  const Stored s = ReadStored();
+  EXPECT_EQ(s.importAs, 0);
+  EXPECT_EQ(s.units, 3);
+  EXPECT_EQ(s.multiBody, 1);
+  EXPECT_EQ(s.yUp, 1);
+  EXPECT_EQ(s.progress, 1);
+  EXPECT_EQ(dialog.m_nImportAs, 0);
+  EXPECT_EQ(dialog.m_nUnits, 3);
+}
+
+TEST_F(OptionsDialog, ShowsStoredValuesAndCancelWritesNothing) {
+  Store({1, 0, 0, 0, 1});
+  bool sketch = false, solid = true, multiBody = true, yUp = true, progress = false;
+  int units = -2;
+  CPlymoraOptionsDlg dialog;
+  INT_PTR result;
+  {
+    DialogDriver driver([&](HWND d) {
+      sketch = Checked(d, IDC_IMPORT_AS_3DSKETCH);
+      solid = Checked(d, IDC_IMPORT_AS_SOLID);
+      multiBody = Checked(d, IDC_MULTIBODY);
+      yUp = Checked(d, IDC_YUP);
+      progress = Checked(d, IDC_PROGRESS);
+      units = Selection(d);
+      // Change every control, then cancel.
+      Press(d, IDC_IMPORT_AS_SOLID);
+      SendDlgItemMessageW(d, IDC_UNITS, CB_SETCURSEL, 4, 0);
+      Set(d, IDC_MULTIBODY, true);
+      Set(d, IDC_YUP, true);
+      Set(d, IDC_PROGRESS, false);
+      Press(d, IDCANCEL);
+    });
+    result = dialog.DoModal();
+    ASSERT_TRUE(driver.Acted());
+  }
+  EXPECT_EQ(result, IDCANCEL);
+  EXPECT_TRUE(sketch);
+  EXPECT_FALSE(solid);
+  EXPECT_FALSE(multiBody);
+  EXPECT_FALSE(yUp);
+  EXPECT_TRUE(progress);
+  EXPECT_EQ(units, 0);
+  const Stored s = ReadStored();
+  EXPECT_EQ(s.importAs, 1);
+  EXPECT_EQ(s.units, 0);
+  EXPECT_EQ(s.multiBody, 0);
+  EXPECT_EQ(s.yUp, 0);
+  EXPECT_EQ(s.progress, 1);
+}
+
+TEST_F(OptionsDialog, UnknownStoredValuesShowNoSelectionAndOkStoresMinusOne) {
+  Store({2, 7, 1, 1, 1});
+  bool anyRadio = true;
+  int units = 0;
+  CPlymoraOptionsDlg dialog;
+  {
+    DialogDriver driver([&](HWND d) {
+      anyRadio = Checked(d, IDC_IMPORT_AS_SOLID) || Checked(d, IDC_IMPORT_AS_3DSKETCH);
+      units = Selection(d);
+      Press(d, IDOK);
+    });
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+    ASSERT_TRUE(driver.Acted());
+  }
+  EXPECT_FALSE(anyRadio);
+  EXPECT_EQ(units, CB_ERR);
+  EXPECT_EQ(dialog.m_nImportAs, -1);
+  EXPECT_EQ(dialog.m_nUnits, -1);
+  EXPECT_EQ(ReadStored().importAs, -1);
+  EXPECT_EQ(ReadStored().units, -1);
+}
+
+TEST_F(OptionsDialog, RadioButtonsExcludeEachOther) {
+  bool solidAfter = true, sketchAfter = false, solidAgain = false, sketchAgain = true;
+  CPlymoraOptionsDlg dialog;
+  {
+    DialogDriver driver([&](HWND d) {
+      Press(d, IDC_IMPORT_AS_3DSKETCH);
+      solidAfter = Checked(d, IDC_IMPORT_AS_SOLID);
+      sketchAfter = Checked(d, IDC_IMPORT_AS_3DSKETCH);
+      Press(d, IDC_IMPORT_AS_SOLID);
+      solidAgain = Checked(d, IDC_IMPORT_AS_SOLID);
+      sketchAgain = Checked(d, IDC_IMPORT_AS_3DSKETCH);
+      Press(d, IDC_IMPORT_AS_3DSKETCH);
+      Press(d, IDOK);
+    });
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+    ASSERT_TRUE(driver.Acted());
+  }
+  EXPECT_FALSE(solidAfter);
+  EXPECT_TRUE(sketchAfter);
+  EXPECT_TRUE(solidAgain);
+  EXPECT_FALSE(sketchAgain);
+  EXPECT_EQ(dialog.m_nImportAs, 1);
+  EXPECT_EQ(ReadStored().importAs, 1);
+}
+
+// Reads a sz_Or_Ord field of a dialog template: 0 = none, 0xFFFF = ordinal, else a string.
+std::wstring ReadSzOrOrd(const WORD*& p) {
+  if (*p == 0) {
+    ++p;
+    return L"";
+  }
+  if (*p == 0xFFFF) {
+    const WORD ordinal = p[1];
+    p += 2;
+    return L"#" + std::to_wstring(ordinal);
+  }
+  std::wstring text(reinterpret_cast<const wchar_t*>(p));
+  p += text.size() + 1;
+  return text;
+}
+
+// The template itself, read from the resources: every control with its id, class,
+// text, exact style and place in dialog units, in template (= tab) order.
+TEST_F(OptionsDialog, TemplateHasTheControlsInOrder) {
+  struct Control {
+    int id;
+    std::wstring cls, text;
+    DWORD style;
+    short x, y, cx, cy;
+    bool operator==(const Control&) const = default;
+  };
+  const DWORD kChild = WS_CHILD | WS_VISIBLE;
+  const std::vector<Control> expected = {
+      {1022, L"#128", L"Solid in a part document", kChild | BS_AUTORADIOBUTTON | WS_GROUP, 69, 7, 92, 10},
+      {1024, L"#133", L"", kChild | CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 69, 35, 66, 94},
+      {1028, L"#128", L"Create multibody part (in case of multiple meshes)", kChild | BS_AUTOCHECKBOX | WS_TABSTOP, 7, 55, 170, 10},
+      {202, L"#128", L"Y axis points upwards", kChild | BS_AUTOCHECKBOX | WS_TABSTOP, 7, 71, 84, 10},
+      {1027, L"#128", L"Show progress", kChild | BS_AUTOCHECKBOX | WS_TABSTOP, 7, 87, 63, 10},
+      {1023, L"#128", L"3D sketch in a part document", kChild | BS_AUTORADIOBUTTON, 69, 20, 109, 10},
+      {IDOK, L"#128", L"&OK", kChild | BS_DEFPUSHBUTTON | WS_TABSTOP, 39, 116, 50, 14},
+      {IDCANCEL, L"#128", L"&Cancel", kChild | BS_PUSHBUTTON | WS_TABSTOP, 97, 116, 50, 14},
+      {-1, L"#130", L"Import meshes as", kChild | SS_LEFT | WS_GROUP, 7, 7, 56, 8},
+      {-1, L"#130", L"Units", kChild | SS_LEFT | WS_GROUP, 7, 35, 17, 8},
+      {-1, L"#130", L"", kChild | SS_ETCHEDHORZ, 7, 105, 170, 1},
+  };
+  HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(IDD_PLYMORA_OPTIONS), MAKEINTRESOURCEW(5));  // RT_DIALOG
+  ASSERT_NE(found, nullptr);
+  const auto* base = static_cast<const BYTE*>(LockResource(LoadResource(nullptr, found)));
+  const WORD* p = reinterpret_cast<const WORD*>(base);
+  ASSERT_EQ(p[0], 1);       // DIALOGEX
+  ASSERT_EQ(p[1], 0xFFFF);
+  DWORD exStyle, style;
+  memcpy(&exStyle, base + 8, 4);
+  memcpy(&style, base + 12, 4);
+  EXPECT_EQ(exStyle, 0u);
+  EXPECT_EQ(style, static_cast<DWORD>(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT));
+  const WORD count = p[8];
+  const short* frame = reinterpret_cast<const short*>(p + 9);
+  EXPECT_EQ(frame[0], 0);
+  EXPECT_EQ(frame[1], 0);
+  EXPECT_EQ(frame[2], 185);
+  EXPECT_EQ(frame[3], 137);
+  p += 13;
+  EXPECT_EQ(ReadSzOrOrd(p), L"");  // no menu
+  EXPECT_EQ(ReadSzOrOrd(p), L"");  // the default dialog class
+  EXPECT_EQ(ReadSzOrOrd(p), L"Plymora for SolidWorks Options");
+  EXPECT_EQ(p[0], 8);      // points
+  EXPECT_EQ(p[1], 400);    // weight
+  EXPECT_EQ(p[2], 0);      // not italic, character set 0
+  p += 3;
+  EXPECT_EQ(ReadSzOrOrd(p), L"MS Sans Serif");
+
+  std::vector<Control> seen;
+  for (WORD i = 0; i < count; ++i) {
+    const BYTE* item = base + ((reinterpret_cast<const BYTE*>(p) - base + 3) & ~size_t{3});
+    Control c{};
+    DWORD itemEx, itemId;
+    memcpy(&itemEx, item + 4, 4);
+    memcpy(&c.style, item + 8, 4);
+    memcpy(&c.x, item + 12, 2);
+    memcpy(&c.y, item + 14, 2);
+    memcpy(&c.cx, item + 16, 2);
+    memcpy(&c.cy, item + 18, 2);
+    memcpy(&itemId, item + 20, 4);
+    c.id = static_cast<int>(itemId);
+    EXPECT_EQ(itemEx, 0u);
+    p = reinterpret_cast<const WORD*>(item + 24);
+    // The class may be stored by name or by its predefined ordinal.
+    c.cls = ReadSzOrOrd(p);
+    for (auto& ch : c.cls) ch = static_cast<wchar_t>(towupper(ch));
+    if (c.cls == L"BUTTON") c.cls = L"#128";
+    if (c.cls == L"STATIC") c.cls = L"#130";
+    if (c.cls == L"COMBOBOX") c.cls = L"#133";
+    c.text = ReadSzOrOrd(p);
+    const WORD extra = *p++;
+    p = reinterpret_cast<const WORD*>(reinterpret_cast<const BYTE*>(p) + extra);
+    seen.push_back(c);
+  }
+  ASSERT_EQ(seen.size(), expected.size());
+  for (size_t i = 0; i < expected.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(seen[i].id, expected[i].id);
+    EXPECT_EQ(seen[i].cls, expected[i].cls);
+    EXPECT_EQ(seen[i].text, expected[i].text);
+    EXPECT_EQ(seen[i].style, expected[i].style);
+    EXPECT_EQ((std::vector<short>{seen[i].x, seen[i].y, seen[i].cx, seen[i].cy}),
+              (std::vector<short>{expected[i].x, expected[i].y, expected[i].cx, expected[i].cy}));
+  }
+}
+
+// The dialog-initialisation list: five packed records for the units list, then a zero word.
+TEST_F(OptionsDialog, InitialisationListFillsTheUnits) {
+  HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(IDD_PLYMORA_OPTIONS), MAKEINTRESOURCEW(240));
+  ASSERT_NE(found, nullptr);
+  const auto* data = static_cast<const BYTE*>(LockResource(LoadResource(nullptr, found)));
+  const std::vector<std::pair<const char*, DWORD>> records = {
+      {"Millimeters", 12}, {"Centimeters", 12}, {"Meters", 7}, {"Inches", 7}, {"Feet", 5}};
+  size_t at = 0;
+  for (const auto& [text, length] : records) {
+    WORD id, message;
+    DWORD size;
+    memcpy(&id, data + at, 2);
+    memcpy(&message, data + at + 2, 2);
+    memcpy(&size, data + at + 4, 4);
+    EXPECT_EQ(id, IDC_UNITS);
+    EXPECT_EQ(message, 0x0403);
+    EXPECT_EQ(size, length);
+    EXPECT_STREQ(reinterpret_cast<const char*>(data + at + 8), text);
+    at += 8 + size;
+  }
+  WORD end;
+  memcpy(&end, data + at, 2);
+  EXPECT_EQ(end, 0);
+}
+
+}  // namespace
