@@ -175,6 +175,7 @@ CallScope::CallScope(Face* self, int method) : m_core(&self->owner->Core()) {
   if (m_core->m_mode != LogMode::Off) {
     m_index = m_core->m_log.m_records.size();
     m_core->m_log.m_records.push_back(CallRecord{self->RoleName(), method, self->ObjectId(), {}, E_NOTIMPL});
+    m_keepArgs = m_core->m_mode == LogMode::Full;
   }
 }
 
@@ -184,9 +185,7 @@ HRESULT CallScope::Return(HRESULT hr) {
   return hr;
 }
 
-void CallScope::SetArgs(std::string text) {
-  if (m_core->m_mode == LogMode::Full) m_core->m_log.m_records[m_index].args = std::move(text);
-}
+void CallScope::SetArgs(std::string text) { m_core->m_log.m_records[m_index].args = std::move(text); }
 
 void CallScope::Render(std::string& text, LONG value) { text += std::to_string(value); }
 void CallScope::Render(std::string& text, SHORT value) { text += std::to_string(value); }

@@ -229,7 +229,7 @@ class CallScope {
   // in double quotes or null, and the wrappers above; separated by ",".
   template <class... A>
   CallScope& Args(const A&... args) {
-    if (m_index != kNoRecord) {
+    if (m_keepArgs) {
       std::string text;
       bool first = true;
       ((Append(text, first), Render(text, args)), ...);
@@ -269,6 +269,7 @@ class CallScope {
 
   HostCore* m_core;
   size_t m_index = kNoRecord;  // an index: entries may call entries, and the log grows
+  bool m_keepArgs = false;
   const Fault* m_fault = nullptr;
   HRESULT m_result = E_NOTIMPL;
 };

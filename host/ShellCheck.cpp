@@ -75,7 +75,7 @@ class Welder {
 
 }  // namespace
 
-double ShellTolerance(const std::vector<PlanarFace>& faces) {
+double ShellTolerance(const FaceList& faces) {
   double largest = 0;
   for (const PlanarFace& f : faces) {
     const int n = (f.count == 3 || f.count == 4) ? 3 * f.count : 0;
@@ -84,7 +84,7 @@ double ShellTolerance(const std::vector<PlanarFace>& faces) {
   return std::max(1e-12, 1e-9 * largest);
 }
 
-std::string ShellProblem(const std::vector<PlanarFace>& faces) {
+std::string ShellProblem(const FaceList& faces) {
   if (faces.empty()) return "no faces";
   for (size_t i = 0; i < faces.size(); ++i) {
     const PlanarFace& f = faces[i];
