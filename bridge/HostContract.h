@@ -33,6 +33,22 @@ inline constexpr IID IID_HostAppEvents = {
 inline constexpr GUID LIBID_HostTypeLibrary = {
     0x83A33D31, 0x27C5, 0x11CE, {0xBF, 0xD4, 0x00, 0x40, 0x05, 0x13, 0xBB, 0x57}};
 
+// The host's type library under the name the add-in's event sink uses.
+namespace SldWorks {
+inline constexpr GUID LIBID_SldWorks = LIBID_HostTypeLibrary;
+}  // namespace SldWorks
+
+// The add-in interface that the host calls on an add-in object: position 3
+// connects the add-in to the running host, position 4 disconnects it.
+namespace SWPublished {
+inline constexpr IID IID_ISwAddin = {
+    0xDA306A0D, 0xEAC5, 0x4406, {0x86, 0x10, 0xB1, 0xDA, 0x80, 0x5D, 0x92, 0x70}};
+struct ISwAddin : IUnknown {
+  virtual HRESULT STDMETHODCALLTYPE ConnectToSW(IDispatch* ThisSW, LONG Cookie, VARIANT_BOOL* IsConnected) = 0;
+  virtual HRESULT STDMETHODCALLTYPE DisconnectFromSW(VARIANT_BOOL* IsDisconnected) = 0;
+};
+}  // namespace SWPublished
+
 namespace HostOp {
 
 // Calls entry N of the object's method table with the object as first argument,

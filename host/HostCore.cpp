@@ -20,8 +20,8 @@ STANDIN_ENTRY HRESULT STDMETHODCALLTYPE FaceQueryInterface(Face* self, REFIID ii
   if (!out) return call.Return(E_POINTER);
   Face* face = self->owner->FindFace(iid);
   if (!face) {
-    *out = nullptr;
-    return call.Return(E_NOINTERFACE);
+    *out = self->owner->Core().ProvideInterface(*self->owner, iid);
+    return call.Return(*out ? S_OK : E_NOINTERFACE);
   }
   *out = face->Give<void>();
   return call.Return(S_OK);
@@ -229,6 +229,19 @@ void CallScope::Render(std::string& text, DoublesArg value) {
   for (int i = 0; i < value.count; ++i) {
     if (i) text += ',';
     Render(text, value.p[i]);
+  }
+  text += ']';
+}
+
+void CallScope::Render(std::string& text, LongsArg value) {
+  if (!value.p) {
+    text += "null";
+    return;
+  }
+  text += '[';
+  for (int i = 0; i < value.count; ++i) {
+    if (i) text += ',';
+    text += std::to_string(value.p[i]);
   }
   text += ']';
 }

@@ -30,6 +30,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -215,6 +216,10 @@ struct DoublesArg {
   const double* p;  // null renders "null"
   int count;
 };
+struct LongsArg {
+  const LONG* p;  // null renders "null"
+  int count;
+};
 
 // The bookkeeping of one call into an entry: counts it, appends it to the log,
 // finds the fault that applies. Every entry starts with one.
@@ -263,6 +268,7 @@ class CallScope {
   static void Render(std::string& text, OutArg value);
   static void Render(std::string& text, ObjArg value);
   static void Render(std::string& text, DoublesArg value);
+  static void Render(std::string& text, LongsArg value);
 
   static constexpr size_t kNoRecord = ~size_t{0};
   void SetArgs(std::string text);
@@ -304,6 +310,13 @@ class HostCore {
   // Makes a role known by name (faults, counts) before any object of it exists.
   RoleState& DeclareRole(const RoleInfo& role);
 
+  // Interfaces an object answers beyond its roles' faces (the Windows build's
+  // connection points): the provider gives the interface with one reference for
+  // the caller, or null. QueryInterface asks it when no face matches.
+  using InterfaceProvider = std::function<void*(Object& object, REFIID iid)>;
+  void SetInterfaceProvider(InterfaceProvider provider) { m_provider = std::move(provider); }
+  void* ProvideInterface(Object& object, REFIID iid) const { return m_provider ? m_provider(object, iid) : nullptr; }
+
  private:
   friend class Object;
   friend struct Face;
@@ -321,6 +334,7 @@ class HostCore {
   std::map<std::string, RoleState, std::less<>> m_roles;
   std::vector<Face*> m_faces;
   std::vector<std::string> m_overReleases;
+  InterfaceProvider m_provider;
 };
 
 }  // namespace standin

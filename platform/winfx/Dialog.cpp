@@ -3,11 +3,8 @@
 #include <cstring>
 #include <string>
 
-#include "ModuleState.h"
+#include "AfxWin.h"
 
-#ifdef PLYMORA_HAVE_CWND
-#include "CWnd.h"
-#endif
 
 namespace {
 
@@ -23,14 +20,7 @@ bool IsRadioButton(HWND control) {
   return (SendMessageW(control, WM_GETDLGCODE, 0, 0) & DLGC_RADIOBUTTON) != 0;
 }
 
-HWND ParentHandle(CWnd* parent) {
-#ifdef PLYMORA_HAVE_CWND
-  return parent ? parent->GetSafeHwnd() : nullptr;
-#else
-  (void)parent;
-  return nullptr;
-#endif
-}
+HWND ParentHandle(CWnd* parent) { return parent ? parent->GetSafeHwnd() : nullptr; }
 
 }  // namespace
 

@@ -5,8 +5,9 @@
 
 #include <windows.h>
 
+#include "CWnd.h"
+
 class CDialog;
-class CWnd;
 
 // Handed to DoDataExchange: which way the values go, and the dialog.
 class CDataExchange {
@@ -29,7 +30,7 @@ void DDX_Check(CDataExchange* pDX, int id, int& value);
 // Combo box selection index, -1 for none.
 void DDX_CBIndex(CDataExchange* pDX, int id, int& value);
 
-class CDialog {
+class CDialog : public CWnd {
  public:
   explicit CDialog(UINT templateId, CWnd* parent = nullptr);
   virtual ~CDialog();
@@ -41,9 +42,6 @@ class CDialog {
   void EndDialog(int result);
   BOOL UpdateData(BOOL saveAndValidate = TRUE);
   HWND GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
-  HWND GetSafeHwnd() const { return m_hWnd; }
-
-  HWND m_hWnd = nullptr;
 
  protected:
   virtual void DoDataExchange(CDataExchange* pDX);

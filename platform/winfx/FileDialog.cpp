@@ -6,20 +6,11 @@
 
 #include "ComHolders.h"
 
-#ifdef PLYMORA_HAVE_CWND
 #include "CWnd.h"
-#endif
 
 namespace {
 
-HWND ParentHandle(CWnd* parent) {
-#ifdef PLYMORA_HAVE_CWND
-  return parent ? parent->GetSafeHwnd() : nullptr;
-#else
-  (void)parent;
-  return nullptr;
-#endif
-}
+HWND ParentHandle(CWnd* parent) { return parent ? parent->GetSafeHwnd() : nullptr; }
 
 // "Label|*.a|Other|*.b||" -> (label, pattern) pairs.
 std::vector<std::pair<CString, CString>> ParseFilter(const CString& filter) {
