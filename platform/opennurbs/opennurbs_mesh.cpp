@@ -170,10 +170,6 @@ size_t TableSize(size_t n) {
   return cap;
 }
 
-struct EdgeSlot {
-  int lo, hi, edge;  // lo == -1: empty
-};
-
 // Turns per-item counts into start offsets (n + 1 entries; the last is the total).
 void Offsets(int* counts, int n) {
   int sum = 0;
@@ -195,8 +191,6 @@ void ON_MeshTopology::Destroy() {
   m_tope.Destroy();
   m_topf.Destroy();
   m_vi_pool.Destroy();
-  m_vtopei_pool.Destroy();
-  m_topfi_pool.Destroy();
 }
 
 bool ON_MeshTopology::Create(const ON_Mesh* mesh) {
@@ -204,33 +198,45 @@ bool ON_MeshTopology::Create(const ON_Mesh* mesh) {
   if (!mesh) return false;
   const int nV = mesh->m_V.Count();
   const int nF = mesh->m_F.Count();
-  if (nF > INT_MAX / 4) return false;  // side indices must fit an int
+  if (nF > INT_MAX / 8) return false;  // side numbers (8 per face with a direction bit) must fit an int
   const ON_3fPoint* V = mesh->m_V.Array();
   const ON_MeshFace* F = mesh->m_F.Array();
 
-  // 1. Topology vertices: one per distinct location, numbered as first met.
+  // One scratch block serves every step in turn: fresh memory costs a page
+  // fault per page on first touch, which would otherwise dominate a large build.
+  long long sideBound = 0;
+  for (int f = 0; f < nF; ++f) sideBound += F[f].IsTriangle() ? 3 : 4;
+  const size_t vertexTable = TableSize(static_cast<size_t>(nV));
+  size_t scratchSize = vertexTable;
+  const size_t edgeNeeds = 3 * static_cast<size_t>(nV) + static_cast<size_t>(sideBound) + 1;
+  if (edgeNeeds > scratchSize) scratchSize = edgeNeeds;
+  std::unique_ptr<int[]> scratch(new int[scratchSize]);
+
+  // 1. Topology vertices: one per distinct location, numbered as first met. The
+  // table holds the first mesh vertex of each location.
   m_topv_map.SetCount(nV);
   int* map = m_topv_map.Array();
   int nT = 0;
   {
-    const size_t cap = TableSize(static_cast<size_t>(nV));
-    const size_t mask = cap - 1;
-    std::unique_ptr<int[]> table(new int[cap]);
-    std::memset(table.get(), 0xFF, cap * sizeof(int));
-    std::unique_ptr<VertexKey[]> keys(new VertexKey[nV > 0 ? nV : 1]);
+    const size_t mask = vertexTable - 1;
+    int* table = scratch.get();
+    std::memset(table, 0xFF, vertexTable * sizeof(int));
+    constexpr int kAhead = 16;  // table slots are fetched this many vertices early
     for (int v = 0; v < nV; ++v) {
+#if defined(__GNUC__)
+      if (v + kAhead < nV) __builtin_prefetch(table + (HashOf(KeyOf(V[v + kAhead])) & mask));
+#endif
       const VertexKey k = KeyOf(V[v]);
       size_t s = HashOf(k) & mask;
       for (;;) {
-        const int t = table[s];
-        if (t < 0) {
-          table[s] = nT;
-          keys[nT] = k;
+        const int rep = table[s];
+        if (rep < 0) {
+          table[s] = v;
           map[v] = nT++;
           break;
         }
-        if (keys[t] == k) {
-          map[v] = t;
+        if (KeyOf(V[rep]) == k) {
+          map[v] = map[rep];
           break;
         }
         s = (s + 1) & mask;
@@ -240,30 +246,31 @@ bool ON_MeshTopology::Create(const ON_Mesh* mesh) {
   m_topv.SetCount(nT);
   ON_MeshTopologyVertex* topv = m_topv.Array();
   {
-    std::unique_ptr<int[]> start(new int[nT + 1]());
+    int* start = scratch.get();
+    std::memset(start, 0, sizeof(int) * (nT + 1));
     for (int v = 0; v < nV; ++v) ++start[map[v]];
     for (int t = 0; t < nT; ++t) topv[t].m_v_count = start[t];
-    Offsets(start.get(), nT);
+    Offsets(start, nT);
     m_vi_pool.SetCount(nV);
     int* pool = m_vi_pool.Array();
     for (int t = 0; t < nT; ++t) topv[t].m_vi = pool + start[t];
     for (int v = 0; v < nV; ++v) pool[start[map[v]]++] = v;
   }
 
-  // 2. Edges, in order of first appearance over faces and their sides.
+  // 2. Edges, in order of first appearance over faces and their sides. Sides are
+  // grouped by their lower topology vertex; within a group a marker per upper
+  // vertex finds the first side of every pair. Meshes number nearby vertices
+  // alike, so this walks memory almost in order, and it is linear for any input.
   m_topf.SetCount(nF);
   ON_MeshTopologyFace* topf = m_topf.Array();
-  int nSides = 0;
-  for (int f = 0; f < nF; ++f) nSides += F[f].IsTriangle() ? 3 : 4;
-  m_tope.SetCapacity(nSides);
   int nE = 0;
   int nEdgeSides = 0;
   {
-    const size_t cap = TableSize(static_cast<size_t>(nSides));
-    const size_t mask = cap - 1;
-    std::unique_ptr<EdgeSlot[]> table(new EdgeSlot[cap]);
-    for (size_t s = 0; s < cap; ++s) table[s].lo = -1;
-    ON_MeshTopologyEdge* tope = m_tope.Array();
+    // Side s = 4 * face + k. Faces with a bad index, and sides whose ends are one
+    // topology vertex, get -1; the others first hold the side that opened their
+    // group and then, in step 2c, the edge.
+    int* start = scratch.get();
+    std::memset(start, 0, sizeof(int) * (nT + 1));
     for (int f = 0; f < nF; ++f) {
       const ON_MeshFace& face = F[f];
       ON_MeshTopologyFace& tf = topf[f];
@@ -274,68 +281,83 @@ bool ON_MeshTopology::Create(const ON_Mesh* mesh) {
       if (!face.IsValid(nV)) continue;
       const int n = face.IsTriangle() ? 3 : 4;
       for (int k = 0; k < n; ++k) {
-        const int a = map[face.vi[k]];
-        const int b = map[face.vi[k + 1 < n ? k + 1 : 0]];
+        const int a = map[face.vi[k]], b = map[face.vi[k + 1 < n ? k + 1 : 0]];
         if (a == b) continue;
-        const int lo = a < b ? a : b, hi = a < b ? b : a;
-        size_t s = Mix(static_cast<uint64_t>(lo) << 32 | static_cast<uint32_t>(hi)) & mask;
-        while (table[s].lo >= 0 && (table[s].lo != lo || table[s].hi != hi)) s = (s + 1) & mask;
-        int e = table[s].edge;
-        if (table[s].lo < 0) {
-          table[s] = {lo, hi, nE};
-          e = nE++;
-          tope[e].m_topvi[0] = a;
-          tope[e].m_topvi[1] = b;
-        }
-        tf.m_topei[k] = e;
-        tf.m_reve[k] = tope[e].m_topvi[0] != a ? 1 : 0;
+        tf.m_topei[k] = 0;  // a real side, filled in below
+        ++start[a < b ? a : b];
         ++nEdgeSides;
+      }
+    }
+    Offsets(start, nT);
+
+    // 2a. Each group lists its sides in side order, each as its side number times
+    // two, plus 1 when the side runs from the upper vertex down.
+    int* grouped = scratch.get() + (nT + 1);
+    for (int f = 0; f < nF; ++f) {
+      const ON_MeshFace& face = F[f];
+      const ON_MeshTopologyFace& tf = topf[f];
+      const int n = face.IsTriangle() ? 3 : 4;
+      for (int k = 0; k < n; ++k) {
+        if (tf.m_topei[k] < 0) continue;
+        const int a = map[face.vi[k]], b = map[face.vi[k + 1 < n ? k + 1 : 0]];
+        if (a < b) grouped[start[a]++] = 2 * (4 * f + k);
+        else grouped[start[b]++] = 2 * (4 * f + k) + 1;
+      }
+    }
+    // start[lo] now ends group lo, which begins where group lo-1 ends.
+
+    // 2b. Within each group, every side learns the first side of its pair and
+    // whether it runs against it.
+    {
+      int* mark = grouped + nEdgeSides;
+      int* first = mark + nT;
+      std::memset(mark, 0xFF, sizeof(int) * nT);
+      int begin = 0;
+      for (int lo = 0; lo < nT; ++lo) {
+        const int end = start[lo];
+        for (int j = begin; j < end; ++j) {
+          const int sd = grouped[j], side = sd >> 1;
+          const ON_MeshFace& face = F[side >> 2];
+          const int k = side & 3, n = face.IsTriangle() ? 3 : 4;
+          const int hi = map[face.vi[(sd & 1) ? k : (k + 1 < n ? k + 1 : 0)]];
+          if (mark[hi] != lo) {
+            mark[hi] = lo;
+            first[hi] = sd;
+            ++nE;
+          }
+          ON_MeshTopologyFace& tf = topf[side >> 2];
+          tf.m_topei[k] = first[hi] >> 1;
+          tf.m_reve[k] = static_cast<char>((sd ^ first[hi]) & 1);
+        }
+        begin = end;
+      }
+    }
+
+    // 2c. In side order, the first side of a pair makes the edge; the later ones,
+    // whose first side comes earlier, take its edge.
+    m_tope.SetCount(nE);
+    ON_MeshTopologyEdge* out = m_tope.Array();
+    nE = 0;
+    for (int f = 0; f < nF; ++f) {
+      const ON_MeshFace& face = F[f];
+      ON_MeshTopologyFace& tf = topf[f];
+      const int n = face.IsTriangle() ? 3 : 4;
+      for (int k = 0; k < n; ++k) {
+        const int firstSide = tf.m_topei[k];
+        if (firstSide < 0) continue;
+        if (firstSide == 4 * f + k) {
+          ON_MeshTopologyEdge& te = out[nE];
+          te.m_topvi[0] = map[face.vi[k]];
+          te.m_topvi[1] = map[face.vi[k + 1 < n ? k + 1 : 0]];
+          tf.m_topei[k] = nE++;
+        } else {
+          tf.m_topei[k] = topf[firstSide >> 2].m_topei[firstSide & 3];
+        }
       }
       if (n == 3) {
         tf.m_topei[3] = tf.m_topei[2];
         tf.m_reve[3] = tf.m_reve[2];
       }
-    }
-  }
-  m_tope.SetCount(nE);
-  m_tope.Shrink();
-  ON_MeshTopologyEdge* tope = m_tope.Array();
-
-  // 3. The faces of every edge.
-  {
-    std::unique_ptr<int[]> start(new int[nE + 1]());
-    for (int f = 0; f < nF; ++f) {
-      const int n = F[f].IsTriangle() ? 3 : 4;
-      for (int k = 0; k < n; ++k)
-        if (topf[f].m_topei[k] >= 0) ++start[topf[f].m_topei[k]];
-    }
-    for (int e = 0; e < nE; ++e) tope[e].m_topf_count = start[e];
-    Offsets(start.get(), nE);
-    m_topfi_pool.SetCount(nEdgeSides);
-    int* pool = m_topfi_pool.Array();
-    for (int e = 0; e < nE; ++e) tope[e].m_topfi = pool + start[e];
-    for (int f = 0; f < nF; ++f) {
-      const int n = F[f].IsTriangle() ? 3 : 4;
-      for (int k = 0; k < n; ++k)
-        if (topf[f].m_topei[k] >= 0) pool[start[topf[f].m_topei[k]]++] = f;
-    }
-  }
-
-  // 4. The edges of every topology vertex.
-  {
-    std::unique_ptr<int[]> start(new int[nT + 1]());
-    for (int e = 0; e < nE; ++e) {
-      ++start[tope[e].m_topvi[0]];
-      ++start[tope[e].m_topvi[1]];
-    }
-    for (int t = 0; t < nT; ++t) topv[t].m_tope_count = start[t];
-    Offsets(start.get(), nT);
-    m_vtopei_pool.SetCount(2 * nE);
-    int* pool = m_vtopei_pool.Array();
-    for (int t = 0; t < nT; ++t) topv[t].m_topei = pool + start[t];
-    for (int e = 0; e < nE; ++e) {
-      pool[start[tope[e].m_topvi[0]]++] = e;
-      pool[start[tope[e].m_topvi[1]]++] = e;
     }
   }
 
@@ -345,17 +367,6 @@ bool ON_MeshTopology::Create(const ON_Mesh* mesh) {
   return true;
 }
 
-int ON_MeshTopology::TopEdge(int v0, int v1) const {
-  if (v0 < 0 || v0 >= m_topv.Count() || v1 < 0 || v1 >= m_topv.Count() || v0 == v1) return -1;
-  const ON_MeshTopologyVertex& tv = m_topv[v0];
-  for (int j = 0; j < tv.m_tope_count; ++j) {
-    const ON_MeshTopologyEdge& e = m_tope[tv.m_topei[j]];
-    if ((e.m_topvi[0] == v0 && e.m_topvi[1] == v1) || (e.m_topvi[0] == v1 && e.m_topvi[1] == v0))
-      return tv.m_topei[j];
-  }
-  return -1;
-}
-
 bool ON_MeshTopology::IsValid() const {
   if (!m_mesh) return false;
   const ON_Mesh& mesh = *m_mesh;
@@ -363,7 +374,7 @@ bool ON_MeshTopology::IsValid() const {
   const int nT = m_topv.Count(), nE = m_tope.Count();
   if (m_topv_map.Count() != nV || m_topf.Count() != nF) return false;
 
-  long long vsum = 0, esum = 0, fsum = 0;
+  long long vsum = 0;
   for (int t = 0; t < nT; ++t) {
     const ON_MeshTopologyVertex& tv = m_topv[t];
     if (tv.m_v_count < 1 || !tv.m_vi) return false;
@@ -375,31 +386,20 @@ bool ON_MeshTopology::IsValid() const {
     }
     // The lowest mesh vertex of each location orders the topology vertices.
     if (t > 0 && tv.m_vi[0] <= m_topv[t - 1].m_vi[0]) return false;
-    for (int j = 0; j < tv.m_tope_count; ++j) {
-      const int e = tv.m_topei[j];
-      if (e < 0 || e >= nE || (m_tope[e].m_topvi[0] != t && m_tope[e].m_topvi[1] != t)) return false;
-    }
     vsum += tv.m_v_count;
-    esum += tv.m_tope_count;
   }
-  if (vsum != nV || esum != 2LL * nE) return false;
+  if (vsum != nV) return false;
 
   for (int e = 0; e < nE; ++e) {
     const ON_MeshTopologyEdge& te = m_tope[e];
     if (te.m_topvi[0] < 0 || te.m_topvi[0] >= nT || te.m_topvi[1] < 0 || te.m_topvi[1] >= nT ||
         te.m_topvi[0] == te.m_topvi[1])
       return false;
-    if (te.m_topf_count < 1) return false;
-    for (int j = 0; j < te.m_topf_count; ++j) {
-      const int f = te.m_topfi[j];
-      if (f < 0 || f >= nF) return false;
-      const ON_MeshTopologyFace& tf = m_topf[f];
-      if (tf.m_topei[0] != e && tf.m_topei[1] != e && tf.m_topei[2] != e && tf.m_topei[3] != e) return false;
-    }
-    fsum += te.m_topf_count;
   }
 
-  long long sides = 0;
+  // Every side names the edge between its ends in the right direction; edges
+  // come in order of first use, so each side uses an old edge or the next one.
+  int nextEdge = 0;
   for (int f = 0; f < nF; ++f) {
     const ON_MeshFace& face = mesh.m_F[f];
     const ON_MeshTopologyFace& tf = m_topf[f];
@@ -417,11 +417,15 @@ bool ON_MeshTopology::IsValid() const {
         if (e != -1) return false;
         continue;
       }
-      if (e < 0 || e >= nE) return false;
+      if (e < 0 || e > nextEdge || e >= nE) return false;
+      if (e == nextEdge) {
+        if (tf.m_reve[k] != 0) return false;
+        ++nextEdge;
+      }
       const int from = m_tope[e].m_topvi[tf.m_reve[k] ? 1 : 0], to = m_tope[e].m_topvi[tf.m_reve[k] ? 0 : 1];
       if (from != a || to != b) return false;
-      ++sides;
     }
   }
-  return sides == fsum;
+  // Each edge is one distinct pair of topology vertices.
+  return nextEdge == nE;
 }

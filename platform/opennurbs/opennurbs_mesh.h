@@ -26,20 +26,16 @@ struct ON_MeshFace {
 };
 
 // Mesh vertices at identical float coordinates (+0 and -0 count as equal) form one
-// topology vertex. The lists point into storage owned by the topology.
+// topology vertex. The list points into storage owned by the topology.
 struct ON_MeshTopologyVertex {
-  int m_tope_count;   // edges that end here
-  const int* m_topei; // their indices, ascending
-  int m_v_count;      // mesh vertices at this location (at least 1)
-  const int* m_vi;    // their indices, ascending
+  int m_v_count;    // mesh vertices at this location (at least 1)
+  const int* m_vi;  // their indices, ascending
 };
 
 // One edge per distinct face side between two different topology vertices.
 // m_topvi runs in the direction of the side that first produced the edge.
 struct ON_MeshTopologyEdge {
   int m_topvi[2];
-  int m_topf_count;    // face sides on this edge (a face may count twice)
-  const int* m_topfi;  // their faces, ascending
 };
 
 // The edges of one mesh face, side k running from corner k to the next corner.
@@ -59,8 +55,11 @@ struct ON_MeshTopologyFace {
 // - edges in order of first appearance, scanning faces in index order and each
 //   face's sides 0, 1, 2 (, 3);
 // - every list in ascending order.
-// Built by hashing (vertex coordinates, then edge end pairs): linear time, and a
-// fixed number of allocations whatever the mesh size.
+// Built in linear time for any input (vertex coordinates are hashed, sides are
+// grouped by their lower end), with a fixed number of allocations whatever the
+// mesh size. This subset carries the vertex, edge and face lists; the lists of
+// edges per vertex and faces per edge are left out, since nothing here reads
+// them and a large mesh would pay for them in time and memory.
 class ON_MeshTopology {
  public:
   ON_MeshTopology() = default;
@@ -78,8 +77,6 @@ class ON_MeshTopology {
   int TopVertexCount() const { return m_topv.Count(); }
   int TopEdgeCount() const { return m_tope.Count(); }
   int TopFaceCount() const { return m_topf.Count(); }
-  // The edge between two topology vertices, or -1.
-  int TopEdge(int vtopi0, int vtopi1) const;
 
   const ON_Mesh* m_mesh = nullptr;
   ON_SimpleArray<int> m_topv_map;                   // mesh vertex index -> topology vertex
@@ -92,9 +89,7 @@ class ON_MeshTopology {
   // The mesh sizes the topology was built from; a mismatch means it is stale.
   int m_builtVertexCount = -1;
   int m_builtFaceCount = -1;
-  ON_SimpleArray<int> m_vi_pool;     // ON_MeshTopologyVertex::m_vi
-  ON_SimpleArray<int> m_vtopei_pool; // ON_MeshTopologyVertex::m_topei
-  ON_SimpleArray<int> m_topfi_pool;  // ON_MeshTopologyEdge::m_topfi
+  ON_SimpleArray<int> m_vi_pool;  // ON_MeshTopologyVertex::m_vi
 };
 
 class ON_Mesh : public ON_Geometry {

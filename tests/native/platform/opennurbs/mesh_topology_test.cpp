@@ -89,31 +89,33 @@ INSTANTIATE_TEST_SUITE_P(
                  {{0, 1}, {1, 2}, {2, 0}}}),
     [](const ::testing::TestParamInfo<TopoCase>& i) { return std::string(i.param.name); });
 
-TEST(ON_MeshTopology, FaceEdgesDirectionsAndAdjacency) {
+TEST(ON_MeshTopology, FaceEdgesAndDirections) {
   const ON_Mesh m = Build({{P0, P1, P2, P3}, {{0, 1, 2, 2}, {0, 2, 3, 3}}});
   const ON_MeshTopology& t = m.Topology();
   ASSERT_EQ(t.TopEdgeCount(), 5);
+  const ON_MeshTopologyFace& f0 = t.m_topf[0];
+  EXPECT_EQ(f0.m_topei[0], 0);
+  EXPECT_EQ(f0.m_topei[1], 1);
+  EXPECT_EQ(f0.m_topei[2], 2);
+  EXPECT_EQ(f0.m_reve[2], 0);
   // Face 1 runs 0 -> 2 over the diagonal that face 0 made as 2 -> 0.
   const ON_MeshTopologyFace& f1 = t.m_topf[1];
   EXPECT_EQ(f1.m_topei[0], 2);
   EXPECT_EQ(f1.m_reve[0], 1);
+  EXPECT_EQ(f1.m_topei[1], 3);
+  EXPECT_EQ(f1.m_topei[2], 4);
   EXPECT_EQ(f1.m_topei[3], f1.m_topei[2]);
   EXPECT_TRUE(f1.IsTriangle());
-  const ON_MeshTopologyEdge& diag = t.m_tope[2];
-  ASSERT_EQ(diag.m_topf_count, 2);
-  EXPECT_EQ(diag.m_topfi[0], 0);
-  EXPECT_EQ(diag.m_topfi[1], 1);
-  EXPECT_EQ(t.m_tope[0].m_topf_count, 1);
-  EXPECT_EQ(t.TopEdge(t.m_topv_map[2], t.m_topv_map[0]), 2);
-  EXPECT_EQ(t.TopEdge(t.m_topv_map[1], t.m_topv_map[3]), -1);
-  EXPECT_EQ(t.TopEdge(0, 0), -1);
-  EXPECT_EQ(t.TopEdge(0, 99), -1);
-  // Vertex 0 touches edges 0, 2 and 4.
-  const ON_MeshTopologyVertex& v0 = t.m_topv[t.m_topv_map[0]];
-  ASSERT_EQ(v0.m_tope_count, 3);
-  EXPECT_EQ(v0.m_topei[0], 0);
-  EXPECT_EQ(v0.m_topei[1], 2);
-  EXPECT_EQ(v0.m_topei[2], 4);
+  const ON_Mesh q = Build({{P0, P1, P2, P3}, {{0, 1, 2, 3}, {7, 1, 2, 3}}});
+  EXPECT_TRUE(q.Topology().m_topf[0].IsQuad());
+  for (int k = 0; k < 4; ++k) EXPECT_EQ(q.Topology().m_topf[1].m_topei[k], -1);  // bad index
+  // The mesh vertices of one location, ascending.
+  const ON_Mesh sep = Build({{P0, P1, P0, P2, P0}, {{0, 1, 3, 3}}});
+  const ON_MeshTopologyVertex& v = sep.Topology().m_topv[0];
+  ASSERT_EQ(v.m_v_count, 3);
+  EXPECT_EQ(v.m_vi[0], 0);
+  EXPECT_EQ(v.m_vi[1], 2);
+  EXPECT_EQ(v.m_vi[2], 4);
 }
 
 TEST(ON_MeshTopology, IsValidCatchesTamperedLists) {
@@ -129,6 +131,12 @@ TEST(ON_MeshTopology, IsValidCatchesTamperedLists) {
     const ON_MeshTopology& t = m.Topology();
     ASSERT_TRUE(t.IsValid());
     std::swap(const_cast<ON_MeshTopology&>(t).m_tope[1].m_topvi[0], const_cast<ON_MeshTopology&>(t).m_tope[1].m_topvi[1]);
+    EXPECT_FALSE(t.IsValid());
+  }
+  m.DestroyTopology();
+  {
+    const ON_MeshTopology& t = m.Topology();
+    const_cast<ON_MeshTopology&>(t).m_topf[0].m_topei[2] = 3;
     EXPECT_FALSE(t.IsValid());
   }
   ON_MeshTopology empty;
@@ -152,16 +160,18 @@ TEST(ON_MeshTopology, ClosedCubeIsTwoManifold) {
   EXPECT_EQ(t.TopVertexCount(), 8);
   EXPECT_EQ(t.TopEdgeCount(), 18);
   EXPECT_EQ(t.TopVertexCount() - t.TopEdgeCount() + t.TopFaceCount(), 2);
-  for (int e = 0; e < t.TopEdgeCount(); ++e) {
-    EXPECT_EQ(t.m_tope[e].m_topf_count, 2) << e;
-    // The two faces of an edge run over it in opposite directions.
-    int along = 0;
-    for (int j = 0; j < 2; ++j) {
-      const ON_MeshTopologyFace& tf = t.m_topf[t.m_tope[e].m_topfi[j]];
-      for (int k = 0; k < 3; ++k)
-        if (tf.m_topei[k] == e) along += tf.m_reve[k] ? -1 : 1;
+  // Every edge is used by two face sides running in opposite directions.
+  std::vector<int> along(t.TopEdgeCount()), uses(t.TopEdgeCount());
+  for (int fi = 0; fi < t.TopFaceCount(); ++fi)
+    for (int k = 0; k < 3; ++k) {
+      const int e = t.m_topf[fi].m_topei[k];
+      ASSERT_GE(e, 0);
+      ++uses[e];
+      along[e] += t.m_topf[fi].m_reve[k] ? -1 : 1;
     }
-    EXPECT_EQ(along, 0) << e;
+  for (int e = 0; e < t.TopEdgeCount(); ++e) {
+    EXPECT_EQ(uses[e], 2) << e;
+    EXPECT_EQ(along[e], 0) << e;
   }
 }
 
