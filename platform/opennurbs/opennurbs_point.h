@@ -110,7 +110,10 @@ inline bool ON_3dVector::PerpendicularTo(const ON_3dPoint& a, const ON_3dPoint& 
   else
     n = ON_CrossProduct(ab, bc);  // corner b
   if (n.Unitize()) {
-    *this = n;
+    // Adding +0 turns a -0 component into +0, so axis-aligned normals read plainly.
+    x = n.x + 0.0;
+    y = n.y + 0.0;
+    z = n.z + 0.0;
     return true;
   }
   Zero();
