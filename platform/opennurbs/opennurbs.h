@@ -3,5 +3,8 @@
 #pragma once
 
 #include "opennurbs_array.h"
+#include "opennurbs_bounding_box.h"
+#include "opennurbs_geometry.h"
 #include "opennurbs_mesh.h"
 #include "opennurbs_point.h"
+#include "opennurbs_xform.h"

@@ -57,6 +57,13 @@ class ON_3dVector {
   double Length() const { return std::sqrt(x * x + y * y + z * z); }
   void Zero() { x = y = z = 0.0; }
   bool IsZero() const { return x == 0.0 && y == 0.0 && z == 0.0; }
+  // Scales the vector to length 1; false (and the vector unchanged) when its
+  // length is zero or not finite.
+  bool Unitize();
+  // Sets the vector to the unit normal of the triangle a, b, c by the right-hand
+  // rule over the corner order; the zero vector and false when the corners span
+  // no triangle.
+  bool PerpendicularTo(const ON_3dPoint& a, const ON_3dPoint& b, const ON_3dPoint& c);
 };
 
 inline ON_3dPoint ON_3dPoint::operator+(const ON_3dVector& v) const { return {x + v.x, y + v.y, z + v.z}; }
@@ -73,7 +80,54 @@ class ON_3fVector {
   float x = 0.0f, y = 0.0f, z = 0.0f;
   ON_3fVector() = default;
   ON_3fVector(float px, float py, float pz) : x(px), y(py), z(pz) {}
+  explicit ON_3fVector(const ON_3dVector& v)
+      : x(static_cast<float>(v.x)), y(static_cast<float>(v.y)), z(static_cast<float>(v.z)) {}
+  bool operator==(const ON_3fVector& o) const { return x == o.x && y == o.y && z == o.z; }
+  bool operator!=(const ON_3fVector& o) const { return !(*this == o); }
 };
+
+inline bool ON_3dVector::Unitize() {
+  const double len = Length();
+  if (!(len > 0.0) || !std::isfinite(len)) return false;
+  x /= len;
+  y /= len;
+  z /= len;
+  return true;
+}
+
+// The cross product is taken at the corner opposite the longest side: its two
+// edges are the two shorter sides, which keeps the cancellation error smallest
+// for long thin triangles. Every corner gives the same orientation, so the result
+// is the right-hand normal whichever corner is chosen.
+inline bool ON_3dVector::PerpendicularTo(const ON_3dPoint& a, const ON_3dPoint& b, const ON_3dPoint& c) {
+  const ON_3dVector ab = b - a, bc = c - b, ca = a - c;
+  const double lab = ON_DotProduct(ab, ab), lbc = ON_DotProduct(bc, bc), lca = ON_DotProduct(ca, ca);
+  ON_3dVector n;
+  if (lab >= lbc && lab >= lca)
+    n = ON_CrossProduct(bc, ca);  // corner c: edges c->a and c->b, i.e. (a-c) x (b-c) = bc x ca
+  else if (lbc >= lca)
+    n = ON_CrossProduct(ca, ab);  // corner a
+  else
+    n = ON_CrossProduct(ab, bc);  // corner b
+  if (n.Unitize()) {
+    // Adding +0 turns a -0 component into +0, so axis-aligned normals read plainly.
+    x = n.x + 0.0;
+    y = n.y + 0.0;
+    z = n.z + 0.0;
+    return true;
+  }
+  Zero();
+  return false;
+}
+
+#ifndef ON_PI
+#define ON_PI 3.141592653589793238462643
+#endif
+
+extern const ON_3dPoint ON_origin;
+extern const ON_3dVector ON_xaxis;
+extern const ON_3dVector ON_yaxis;
+extern const ON_3dVector ON_zaxis;
 
 class ON_2fPoint {
  public:

@@ -94,3 +94,48 @@ void ZTKProgressWindow::Close() {
   m_window = m_status = m_bar = nullptr;
   m_shownPosition = -1;
 }
+
+// The progress object's backend in the Windows build: the window opens at Start
+// and closes at End, or when the backend goes with its progress object.
+#include "CWnd.h"
+#include "ZTKProgress.h"
+
+namespace {
+
+class WindowBackend : public ZTKProgressBackend {
+ public:
+  WindowBackend(const CString& title, const CString& status, double low, double high, CWnd* parent)
+      : m_title(title), m_status(status), m_low(low), m_high(high), m_parent(parent ? parent->GetSafeHwnd() : nullptr) {}
+  void SetMax(double max) override {
+    m_high = max;
+    Show();
+  }
+  void Start() override {
+    m_done = m_low;
+    m_window.Open(m_title, m_status, m_parent);
+    Show();
+  }
+  void Step(double step) override {
+    m_done += step;
+    Show();
+  }
+  void SetStatus(const CString& status) override {
+    m_status = status;
+    m_window.SetStatus(status);
+  }
+  void End() override { m_window.Close(); }
+
+ private:
+  void Show() { m_window.SetProgress(m_done - m_low, m_high - m_low); }
+  CString m_title, m_status;
+  double m_low, m_high, m_done = 0.0;
+  HWND m_parent;
+  ZTKProgressWindow m_window;
+};
+
+}  // namespace
+
+std::unique_ptr<ZTKProgressBackend> ZTKCreateProgressBackend(const CString& title, const CString& status, double low,
+                                                             double high, CWnd* parent) {
+  return std::make_unique<WindowBackend>(title, status, low, high, parent);
+}
