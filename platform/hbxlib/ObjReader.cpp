@@ -401,30 +401,33 @@ class ChunkParser {
     for (;;) {
       p = SkipBlanks(p, end);
       if (AtStatementEnd(p, end)) break;
+      // The corner's form first, then what it refers to.
       const char* const token = p;
-      int64_t raw;
-      if (!ParseIndex(p, end, raw)) return BadCorner(token);
-      uint64_t v;
-      if (!Resolve(raw, m_v, token, p, "vertex", "vertices", v)) return nullptr;
+      int64_t rawV, rawT = 0, rawN = 0;
+      const char *t = nullptr, *tEnd = nullptr, *n = nullptr, *nEnd = nullptr;
+      if (!ParseIndex(p, end, rawV)) return BadCorner(token);
+      const char* const vEnd = p;
       if (p < end && *p == '/') {
         ++p;
         if (p < end && *p != '/' && !IsTokenEnd(p, end)) {
-          const char* const t = p;
-          if (!ParseIndex(p, end, raw)) return BadCorner(token);
-          uint64_t ignored;
-          if (!Resolve(raw, m_vt, t, p, "texture coordinate", "texture coordinates", ignored)) return nullptr;
+          t = p;
+          if (!ParseIndex(p, end, rawT)) return BadCorner(token);
+          tEnd = p;
         }
         if (p < end && *p == '/') {
           ++p;
           if (!IsTokenEnd(p, end)) {
-            const char* const t = p;
-            if (!ParseIndex(p, end, raw)) return BadCorner(token);
-            uint64_t ignored;
-            if (!Resolve(raw, m_vn, t, p, "normal", "normals", ignored)) return nullptr;
+            n = p;
+            if (!ParseIndex(p, end, rawN)) return BadCorner(token);
+            nEnd = p;
           }
         }
       }
       if (!IsTokenEnd(p, end)) return BadCorner(token);
+      uint64_t v, ignored;
+      if (!Resolve(rawV, m_v, token, vEnd, "vertex", "vertices", v)) return nullptr;
+      if (t && !Resolve(rawT, m_vt, t, tEnd, "texture coordinate", "texture coordinates", ignored)) return nullptr;
+      if (n && !Resolve(rawN, m_vn, n, nEnd, "normal", "normals", ignored)) return nullptr;
       if (ch.corners.size() >= UINT32_MAX) return Fail(token, "the faces of the file have too many corners");
       ++written;
       const int32_t index = static_cast<int32_t>(v);
