@@ -145,7 +145,8 @@ TEST(HBXOBJ, TextForms) {
     std::string bytes = little ? "\xFF\xFE" : "\xFE\xFF";
     const CString wide(utf8.c_str());
     std::u16string units;
-    for (wchar_t c : wide.Str()) {
+    for (wchar_t w : wide.Str()) {
+      const uint32_t c = static_cast<uint32_t>(w);
       if constexpr (sizeof(wchar_t) == 4) {
         if (c >= 0x10000) {
           units += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
@@ -220,7 +221,7 @@ TEST(HBXOBJ, ContentErrorsNameTheLineAndWhatIsWrong) {
     for (int threads : {1, 4}) {
       const Result r = Read(c.text, threads);
       EXPECT_EQ(r.ok, 0) << c.what;
-      EXPECT_EQ(r.error, "Cannot read \"test.obj\". " + c.error) << c.what;
+      EXPECT_EQ(r.error, std::string("Cannot read \"test.obj\". ") + c.error) << c.what;
       EXPECT_TRUE(r.meshes.empty()) << c.what;
     }
   }
@@ -254,7 +255,11 @@ struct CountingMeshes : ON_ClassArray<ON_Mesh> {
 TEST(HBXOBJ, GrowsTheArrayThroughItsOwnStorageOperation) {
   CountingMeshes meshes;
   std::string text = kSquare;
-  for (int i = 0; i < 20; ++i) text += "g m" + std::to_string(i) + "\nf 1 2 3\n";
+  for (int i = 0; i < 20; ++i) {
+    text += "g m";
+    text += std::to_string(i);
+    text += "\nf 1 2 3\n";
+  }
   ASSERT_EQ(HBXOBJ::OBJTextToMesh(text.data(), text.size(), CString(L"m.obj"), meshes), 1);
   EXPECT_EQ(meshes.Count(), 20);
   EXPECT_GT(meshes.reallocs, 0);
@@ -268,7 +273,11 @@ std::string BigText(unsigned seed) {
   long long v = 0;
   char b[128];
   for (int block = 0; block < 3000; ++block) {
-    if (rng() % 5 == 0) s += "g group" + std::to_string(rng() % 7) + (rng() % 2 ? "\r\n" : "\n");
+    if (rng() % 5 == 0) {
+      s += "g group";
+      s += std::to_string(rng() % 7);
+      s += rng() % 2 ? "\r\n" : "\n";
+    }
     const int nv = 3 + static_cast<int>(rng() % 6);
     for (int i = 0; i < nv; ++i) {
       std::snprintf(b, sizeof b, "v %.6f %.5f \\\n %.4f\n", (rng() % 20000) / 1000.0, (rng() % 20000) / 1000.0,

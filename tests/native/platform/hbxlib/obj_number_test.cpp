@@ -89,7 +89,10 @@ TEST(ObjNumber, AgreesWithCorrectRoundingOnRandomDecimals) {
       s += '.';
       for (int k = 0; k < fracDigits || (intDigits == 0 && k == 0); ++k) s += static_cast<char>('0' + rng() % 10);
     }
-    if (rng() % 4 == 0) s += "e" + std::to_string(static_cast<int>(rng() % 61) - 30);
+    if (rng() % 4 == 0) {
+      s += 'e';
+      s += std::to_string(static_cast<int>(rng() % 61) - 30);
+    }
     float expected = 0.0f;
     const char* b = s.data() + (s[0] == '-' ? 1 : 0);
     auto r = std::from_chars(b, s.data() + s.size(), expected);

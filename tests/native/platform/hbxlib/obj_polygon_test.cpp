@@ -7,6 +7,8 @@
 
 namespace {
 
+constexpr double kPi = 3.14159265358979323846;
+
 struct Polygon {
   std::vector<ON_3fPoint> points;
   std::vector<int32_t> corners;
@@ -74,7 +76,7 @@ TEST(ObjPolygon, ConcavePolygonsAreCoveredExactly) {
   // A star of many points.
   std::vector<std::pair<float, float>> star;
   for (int i = 0; i < 400; ++i) {
-    const double a = 2 * M_PI * i / 400, r = i % 2 ? 1.0 : 3.0;
+    const double a = 2 * kPi * i / 400, r = i % 2 ? 1.0 : 3.0;
     star.push_back({static_cast<float>(r * std::cos(a)), static_cast<float>(r * std::sin(a))});
   }
   ExpectExactCover(FromXY(star), "star");
@@ -131,7 +133,7 @@ TEST(ObjPolygon, DegenerateInputEndsWithAtMostNMinus2Triangles) {
 TEST(ObjPolygon, HugeSelfCrossingPolygonEnds) {
   Polygon p;
   for (int i = 0; i < 20000; ++i) {
-    const double a = 2 * M_PI * i * 0.618034;
+    const double a = 2 * kPi * i * 0.618034;
     p.corners.push_back(i);
     p.points.emplace_back(static_cast<float>(std::cos(a) * (1 + i % 7)), static_cast<float>(std::sin(a) * (1 + i % 5)), 0.0f);
   }
