@@ -1,0 +1,758 @@
+#include "ObjReader.h"
+
+#include <atomic>
+#include <climits>
+#include <cstdint>
+#include <cstdlib>
+#include <exception>
+#include <mutex>
+#include <new>
+#include <thread>
+#include <unordered_map>
+#include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "ObjMemory.h"
+#include "ObjNumber.h"
+#include "ObjPolygon.h"
+
+// How the reader works. The text is cut at line boundaries into one piece per
+// worker. A first parallel pass counts the v, vt, vn and f statements of each piece,
+// so every piece then knows how many of each come before it; a second parallel pass
+// parses each piece completely, vertices straight into their final place in one
+// array, faces as checked 0-based vertex indices, group and object names as events.
+// Every check that needs to know what came before (relative indices, references to
+// missing data) is thus made while the line is at hand, and the first failing line
+// of the file is found whatever the number of workers. Then, in file order, the
+// names are mapped to meshes, the text is let go, and each mesh gathers its faces
+// and the vertices they use.
+
+namespace hbx {
+namespace {
+
+size_t g_minimumChunk = size_t{1} << 18;
+constexpr size_t kMaximumChunk = size_t{1} << 30;  // keeps offsets within a piece in 32 bits
+
+// A growable array of plain data. Large blocks grow in place in the address space
+// (ObjMemory), without a second copy alive at the same time.
+template <class T>
+class PodVec {
+ public:
+  PodVec() = default;
+  PodVec(const PodVec&) = delete;
+  PodVec& operator=(const PodVec&) = delete;
+  PodVec(PodVec&& o) noexcept : m_p(o.m_p), m_size(o.m_size), m_cap(o.m_cap) { o.m_p = nullptr, o.m_size = o.m_cap = 0; }
+  ~PodVec() { FreeBlock(m_p, m_cap * sizeof(T)); }
+  size_t size() const { return m_size; }
+  size_t capacity() const { return m_cap; }
+  T* data() { return m_p; }
+  const T* data() const { return m_p; }
+  T& operator[](size_t i) { return m_p[i]; }
+  const T& operator[](size_t i) const { return m_p[i]; }
+  T& back() { return m_p[m_size - 1]; }
+  void reserve(size_t n) {
+    if (n > m_cap) Resize(n);
+  }
+  void push_back(T v) {
+    if (m_size == m_cap) Resize(m_cap < 64 ? 64 : m_cap * 2);
+    m_p[m_size++] = v;
+  }
+  void pop_back() { --m_size; }
+  void truncate(size_t n) { m_size = n; }
+  void set_size(size_t n) {
+    reserve(n);
+    m_size = n;
+  }
+  void release() {
+    FreeBlock(m_p, m_cap * sizeof(T));
+    m_p = nullptr;
+    m_size = m_cap = 0;
+  }
+
+ private:
+  void Resize(size_t n) {
+    if (n > SIZE_MAX / sizeof(T)) throw std::bad_alloc();
+    void* p = ResizeBlock(m_p, m_cap * sizeof(T), n * sizeof(T));
+    if (!p) throw std::bad_alloc();
+    m_p = static_cast<T*>(p);
+    m_cap = n;
+  }
+  T* m_p = nullptr;
+  size_t m_size = 0, m_cap = 0;
+};
+
+// ---------------------------------------------------------------------------------
+// Lines and tokens. A statement is one line; a backslash right before a line end
+// joins the next line to it as a blank would. A '#' begins a comment that runs to
+// the end of its own line, also after a backslash.
+
+// p is at a line end: "\n", "\r\n" or "\r".
+inline const char* SkipLineEnd(const char* p, const char* end) {
+  if (p < end && *p == '\r') {
+    ++p;
+    if (p < end && *p == '\n') ++p;
+    return p;
+  }
+  if (p < end && *p == '\n') ++p;
+  return p;
+}
+
+inline const char* SkipPhysicalLine(const char* p, const char* end) {
+  while (p < end && !IsLineEnd(*p)) ++p;
+  if (p == end) return end;
+  if (*p == '\r') return (p + 1 < end && p[1] == '\n') ? p + 2 : p + 1;
+  return p + 1;
+}
+
+inline const char* SkipBlanks(const char* p, const char* end) {
+  for (;;) {
+    while (p < end && IsBlank(*p)) ++p;
+    if (p < end && *p == '\\' && (p + 1 == end || IsLineEnd(p[1]))) {
+      p = SkipLineEnd(p + 1, end);
+      continue;
+    }
+    return p;
+  }
+}
+
+// Characters that need a look while the rest of a statement is skipped.
+struct SkipTable {
+  bool stop[256] = {};
+  SkipTable() { stop[static_cast<unsigned char>('\n')] = stop[static_cast<unsigned char>('\r')] = stop[static_cast<unsigned char>('#')] = stop[static_cast<unsigned char>('\\')] = true; }
+};
+const SkipTable kSkip;
+
+// The first character at or after p that needs a look, or end.
+inline const char* FindStop(const char* p, const char* end) {
+#if defined(__SSE2__)
+  const __m128i nl = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r'), hash = _mm_set1_epi8('#'), bs = _mm_set1_epi8('\\');
+  while (end - p >= 16) {
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i m = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(x, nl), _mm_cmpeq_epi8(x, cr)),
+                                   _mm_or_si128(_mm_cmpeq_epi8(x, hash), _mm_cmpeq_epi8(x, bs)));
+    const int mask = _mm_movemask_epi8(m);
+    if (mask) return p + __builtin_ctz(static_cast<unsigned>(mask));
+    p += 16;
+  }
+#endif
+  while (p < end && !kSkip.stop[static_cast<unsigned char>(*p)]) ++p;
+  return p;
+}
+
+// Moves past the rest of the statement that p is in, its line end included.
+inline const char* SkipStatement(const char* p, const char* end) {
+  for (;;) {
+    p = FindStop(p, end);
+    if (p == end) return end;
+    const char c = *p;
+    if (c == '#') return SkipPhysicalLine(p, end);
+    if (c == '\\') {
+      if (p + 1 == end) return end;
+      if (IsLineEnd(p[1])) {
+        p = SkipLineEnd(p + 1, end);
+        continue;
+      }
+      ++p;
+      continue;
+    }
+    return SkipLineEnd(p, end);
+  }
+}
+
+// After the last token of a statement (p already past blanks): true at its end.
+inline bool AtStatementEnd(const char* p, const char* end) { return p == end || IsLineEnd(*p) || *p == '#'; }
+inline const char* FinishStatement(const char* p, const char* end) {
+  if (p == end) return end;
+  if (*p == '#') return SkipPhysicalLine(p, end);
+  return SkipLineEnd(p, end);
+}
+
+enum class Kind { Vertex, TexCoord, Normal, Face, Name, Other };
+
+// p is at the first character of a statement that is not a blank.
+inline Kind Classify(const char* p, const char* end, const char*& after) {
+  const char c = *p;
+  if (c == 'v') {
+    if (IsTokenEnd(p + 1, end)) return after = p + 1, Kind::Vertex;
+    if (p[1] == 't' && IsTokenEnd(p + 2, end)) return after = p + 2, Kind::TexCoord;
+    if (p[1] == 'n' && IsTokenEnd(p + 2, end)) return after = p + 2, Kind::Normal;
+  } else if (c == 'f') {
+    if (IsTokenEnd(p + 1, end)) return after = p + 1, Kind::Face;
+    if (p[1] == 'o' && IsTokenEnd(p + 2, end)) return after = p + 2, Kind::Face;  // the old spelling of f
+  } else if (c == 'g' || c == 'o') {
+    if (IsTokenEnd(p + 1, end)) return after = p + 1, Kind::Name;
+  }
+  return Kind::Other;
+}
+
+// ---------------------------------------------------------------------------------
+
+struct NameEvent {
+  uint32_t face;  // the name holds from this face of the piece on
+  uint32_t offset, length;  // in the piece's names
+};
+
+struct Chunk {
+  const char* begin = nullptr;
+  const char* end = nullptr;
+  uint64_t nV = 0, nVt = 0, nVn = 0, nF = 0;  // statements in this piece
+  uint64_t baseV = 0, baseVt = 0, baseVn = 0;  // statements before it
+  PodVec<int32_t> corners;                     // 0-based vertex indices
+  // Where each face ends in corners. While every face has the same number of
+  // corners (a file of triangles, or of quads) that number says it all, and the
+  // array is only made when a face of another size comes.
+  uint32_t faces = 0, uniform = 0;
+  bool ragged = false;
+  PodVec<uint32_t> faceEnd;
+  uint32_t End(uint32_t f) const { return ragged ? faceEnd[f] : (f + 1) * uniform; }
+  uint32_t Begin(uint32_t f) const { return f ? End(f - 1) : 0; }
+  void AddFace(uint32_t corners, uint32_t end) {
+    if (!ragged) {
+      if (faces == 0) uniform = corners;
+      if (corners == uniform) {
+        ++faces;
+        return;
+      }
+      faceEnd.reserve(nF > faces ? nF : faces + 1);
+      for (uint32_t f = 0; f < faces; ++f) faceEnd.push_back((f + 1) * uniform);
+      ragged = true;
+    }
+    faceEnd.push_back(end);
+    ++faces;
+  }
+  std::vector<NameEvent> events;
+  std::string names;
+  const char* errorAt = nullptr;
+  std::string error;
+};
+
+std::string Plural(uint64_t n, const char* one, const char* many) {
+  if (n == 0) return std::string("no ") + many + " are defined";
+  if (n == 1) return std::string("only 1 ") + one + " is defined";
+  return "only " + std::to_string(n) + " " + many + " are defined";
+}
+
+void CountChunk(Chunk& ch) {
+  const char* p = ch.begin;
+  const char* const end = ch.end;
+  while (p < end) {
+    p = SkipBlanks(p, end);
+    if (p == end) break;
+    const char* after;
+    switch (Classify(p, end, after)) {
+      case Kind::Vertex: ++ch.nV; break;
+      case Kind::TexCoord: ++ch.nVt; break;
+      case Kind::Normal: ++ch.nVn; break;
+      case Kind::Face: ++ch.nF; break;
+      default: break;
+    }
+    p = SkipStatement(p, end);
+  }
+}
+
+// An index as written: optional sign and digits. Large values saturate; they are
+// out of range anyway, and the error quotes the text as written.
+inline bool ParseIndex(const char*& p, const char* end, int64_t& value) {
+  const char* s = p;
+  bool negative = false;
+  if (s < end && (*s == '-' || *s == '+')) negative = *s++ == '-';
+  if (s == end || !detail::IsDigit(*s)) return false;
+  int64_t v = 0;
+  while (s < end && detail::IsDigit(*s)) {
+    if (v < (int64_t{1} << 40)) v = v * 10 + (*s - '0');
+    ++s;
+  }
+  value = negative ? -v : v;
+  p = s;
+  return true;
+}
+
+class ChunkParser {
+ public:
+  // With `counted`, the piece's vertices go to their counted place in `vertices`;
+  // otherwise (the whole text in one piece, not counted first) they are appended.
+  ChunkParser(Chunk& ch, PodVec<ON_3fPoint>& vertices, bool counted)
+      : m_ch(ch), m_vertices(vertices), m_counted(counted), m_next(ch.baseV), m_limit(ch.baseV + ch.nV) {}
+
+  void Run() {
+    Chunk& ch = m_ch;
+    ch.corners.reserve(ch.nF * 3);
+    m_v = ch.baseV;
+    m_vt = ch.baseVt;
+    m_vn = ch.baseVn;
+    const char* p = ch.begin;
+    const char* const end = ch.end;
+    while (p < end) {
+      p = SkipBlanks(p, end);
+      if (p == end) break;
+      const char* after;
+      switch (Classify(p, end, after)) {
+        case Kind::Vertex: p = Vertex(after); break;
+        case Kind::Face: p = Face(after); break;
+        case Kind::TexCoord:
+          ++m_vt;
+          p = SkipStatement(after, end);
+          break;
+        case Kind::Normal:
+          ++m_vn;
+          p = SkipStatement(after, end);
+          break;
+        case Kind::Name: p = Name(after); break;
+        default: p = SkipStatement(p, end); break;
+      }
+      if (!p) return;  // the piece failed
+    }
+  }
+
+ private:
+  const char* Fail(const char* at, std::string text) {
+    m_ch.errorAt = at;
+    m_ch.error = std::move(text);
+    return nullptr;
+  }
+  // The token in quotes, cut short when it is long.
+  static std::string Quote(const char* a, const char* b) {
+    const size_t n = static_cast<size_t>(b - a);
+    std::string q(1, '"');
+    q.append(a, n > 60 ? 60 : n);
+    if (n > 60) q.append("...");
+    q.push_back('"');
+    return q;
+  }
+
+  const char* NumberError(const char* at, NumberStatus status) {
+    const std::string token = Quote(at, TokenEnd(at, m_ch.end));
+    switch (status) {
+      case NumberStatus::NotFinite: return Fail(at, "vertex coordinate " + token + " is not a finite number");
+      case NumberStatus::Overflow: return Fail(at, "vertex coordinate " + token + " is too large for a float");
+      default: return Fail(at, "vertex coordinate " + token + " is not a number");
+    }
+  }
+
+  const char* Vertex(const char* p) {
+    const char* const end = m_ch.end;
+    float xyz[3];
+    for (int i = 0; i < 3; ++i) {
+      p = SkipBlanks(p, end);
+      if (AtStatementEnd(p, end))
+        return Fail(p, "a vertex needs three coordinates (x y z), but this one has " + std::to_string(i));
+      const NumberStatus status = ParseFloat(p, end, xyz[i]);
+      if (status != NumberStatus::Ok) return NumberError(p, status);
+    }
+    // Up to four more values: w, or a colour r g b (and a).
+    for (int extra = 0;; ++extra) {
+      p = SkipBlanks(p, end);
+      if (AtStatementEnd(p, end)) break;
+      if (extra == 4) return Fail(p, "a vertex has at most seven values (x y z and w or a colour), but this one has more");
+      float ignored;
+      const NumberStatus status = ParseFloat(p, end, ignored);
+      if (status != NumberStatus::Ok) return NumberError(p, status);
+    }
+    if (m_counted) {
+      if (m_next == m_limit) return Fail(p, "internal error: more vertices than counted");
+      m_vertices[m_next++] = ON_3fPoint(xyz[0], xyz[1], xyz[2]);
+    } else {
+      if (m_v >= static_cast<uint64_t>(INT_MAX)) return Fail(p, "the file defines more vertices than a mesh can hold");
+      m_vertices.push_back(ON_3fPoint(xyz[0], xyz[1], xyz[2]));
+    }
+    ++m_v;
+    return FinishStatement(p, end);
+  }
+
+  // Resolves one reference of a face corner; `count` elements come before the line.
+  bool Resolve(int64_t raw, uint64_t count, const char* text, const char* textEnd, const char* one, const char* many,
+               uint64_t& index) {
+    if (raw > 0 && static_cast<uint64_t>(raw) <= count) {
+      index = static_cast<uint64_t>(raw) - 1;
+      return true;
+    }
+    if (raw < 0 && static_cast<uint64_t>(-raw) <= count) {
+      index = count - static_cast<uint64_t>(-raw);
+      return true;
+    }
+    BadReference(raw, count, text, textEnd, one, many);
+    return false;
+  }
+
+  void BadReference(int64_t raw, uint64_t count, const char* text, const char* textEnd, const char* one,
+                    const char* many) {
+    const std::string written(text, static_cast<size_t>(textEnd - text));
+    std::string why = "face refers to ";
+    why += one;
+    if (raw == 0) {
+      why += " 0, but indices start at 1 (or at -1 for the last one)";
+    } else {
+      why += " " + written;
+      if (raw < 0) why += " (counted back from the face)";
+      why += ", but " + Plural(count, one, many);
+      if (raw < 0) why += " before it";
+    }
+    Fail(text, why);
+  }
+
+  const char* Face(const char* p) {
+    Chunk& ch = m_ch;
+    const char* const end = ch.end;
+    const size_t start = ch.corners.size();
+    uint64_t written = 0;
+    for (;;) {
+      p = SkipBlanks(p, end);
+      if (AtStatementEnd(p, end)) break;
+      // The corner's form first, then what it refers to.
+      const char* const token = p;
+      int64_t rawV, rawT = 0, rawN = 0;
+      const char *t = nullptr, *tEnd = nullptr, *n = nullptr, *nEnd = nullptr;
+      if (!ParseIndex(p, end, rawV)) return BadCorner(token);
+      const char* const vEnd = p;
+      if (p < end && *p == '/') {
+        ++p;
+        if (p < end && *p != '/' && !IsTokenEnd(p, end)) {
+          t = p;
+          if (!ParseIndex(p, end, rawT)) return BadCorner(token);
+          tEnd = p;
+        }
+        if (p < end && *p == '/') {
+          ++p;
+          if (!IsTokenEnd(p, end)) {
+            n = p;
+            if (!ParseIndex(p, end, rawN)) return BadCorner(token);
+            nEnd = p;
+          }
+        }
+      }
+      if (!IsTokenEnd(p, end)) return BadCorner(token);
+      uint64_t v, ignored;
+      if (!Resolve(rawV, m_v, token, vEnd, "vertex", "vertices", v)) return nullptr;
+      if (t && !Resolve(rawT, m_vt, t, tEnd, "texture coordinate", "texture coordinates", ignored)) return nullptr;
+      if (n && !Resolve(rawN, m_vn, n, nEnd, "normal", "normals", ignored)) return nullptr;
+      if (ch.corners.size() >= UINT32_MAX) return Fail(token, "the faces of the file have too many corners");
+      ++written;
+      const int32_t index = static_cast<int32_t>(v);
+      // A corner that repeats the one before it adds nothing to the polygon.
+      if (ch.corners.size() == start || ch.corners.back() != index) ch.corners.push_back(index);
+    }
+    if (written < 3)
+      return Fail(p, "a face needs at least three corners, but this one has " + std::to_string(written));
+    while (ch.corners.size() - start > 1 && ch.corners.back() == ch.corners[start]) ch.corners.pop_back();
+    const size_t n = ch.corners.size() - start;
+    const int32_t* c = ch.corners.data() + start;
+    // Fewer than three distinct corners, or four corners that run back and forth
+    // (a b a c): no area, no face.
+    if (n < 3 || (n == 4 && (c[0] == c[2] || c[1] == c[3]))) {
+      ch.corners.truncate(start);
+    } else {
+      ch.AddFace(static_cast<uint32_t>(n), static_cast<uint32_t>(ch.corners.size()));
+    }
+    return FinishStatement(p, end);
+  }
+
+  const char* BadCorner(const char* token) {
+    return Fail(token, "face corner " + Quote(token, TokenEnd(token, m_ch.end)) +
+                           " is not of the form v, v/vt, v//vn or v/vt/vn with whole numbers");
+  }
+
+  // g and o: the name is the rest of the line, its words joined by single blanks.
+  const char* Name(const char* p) {
+    Chunk& ch = m_ch;
+    const char* const end = ch.end;
+    const size_t offset = ch.names.size();
+    bool first = true;
+    for (;;) {
+      p = SkipBlanks(p, end);
+      if (AtStatementEnd(p, end)) break;
+      const char* const t = p;
+      p = TokenEnd(p, end);
+      if (!first) ch.names += ' ';
+      ch.names.append(t, p);
+      first = false;
+    }
+    if (ch.names.size() > UINT32_MAX) return Fail(p, "the names in the file are too long");
+    ch.events.push_back({ch.faces, static_cast<uint32_t>(offset),
+                         static_cast<uint32_t>(ch.names.size() - offset)});
+    return FinishStatement(p, end);
+  }
+
+  Chunk& m_ch;
+  PodVec<ON_3fPoint>& m_vertices;
+  const bool m_counted;
+  uint64_t m_next, m_limit;
+  uint64_t m_v = 0, m_vt = 0, m_vn = 0;  // statements before the current line
+};
+
+// Where a piece may end: right after a line end that no backslash continues.
+const char* NextBoundary(const char* text, const char* p, const char* end) {
+  while (p < end) {
+    const char c = *p;
+    if (IsLineEnd(c)) {
+      const char* lineEnd = (c == '\n' && p > text && p[-1] == '\r') ? p - 1 : p;
+      const char* after = (c == '\r' && p + 1 < end && p[1] == '\n') ? p + 2 : p + 1;
+      if (lineEnd > text && lineEnd[-1] == '\\') {
+        p = after;
+        continue;
+      }
+      return after;
+    }
+    ++p;
+  }
+  return end;
+}
+
+template <class F>
+void RunParallel(size_t tasks, int threads, F&& task) {
+  std::atomic<size_t> next{0};
+  std::exception_ptr failure;
+  std::mutex lock;
+  auto worker = [&] {
+    try {
+      for (size_t i; (i = next.fetch_add(1)) < tasks;) task(i);
+    } catch (...) {
+      std::lock_guard<std::mutex> guard(lock);
+      if (!failure) failure = std::current_exception();
+      next.store(tasks);
+    }
+  };
+  std::vector<std::thread> pool;
+  const size_t extra = threads > 1 && tasks > 1 ? std::min<size_t>(static_cast<size_t>(threads), tasks) - 1 : 0;
+  for (size_t t = 0; t < extra; ++t) {
+    try {
+      pool.emplace_back(worker);
+    } catch (...) {
+      break;  // no more threads to be had: the others share the work
+    }
+  }
+  worker();
+  for (auto& t : pool) t.join();
+  if (failure) std::rethrow_exception(failure);
+}
+
+uint64_t LineNumber(const char* text, const char* at) {
+  uint64_t line = 1;
+  for (const char* p = text; p < at; ++p) {
+    if (*p == '\n') ++line;
+    else if (*p == '\r' && !(p + 1 < at && p[1] == '\n')) ++line;
+  }
+  return line;
+}
+
+struct Run {
+  uint32_t chunk, first, last;  // faces [first, last) of a piece
+};
+
+// Builds one mesh from its runs of faces, with the vertices it uses in first-use
+// order. The map from the file's vertex indices to the mesh's own is an array over
+// the span of indices the mesh uses, or a hash map when that span is sparse.
+bool BuildMesh(const std::vector<Run>& runs, const std::vector<Chunk>& chunks, const ON_3fPoint* vertices,
+               ON_Mesh& mesh, std::string& error) {
+  uint64_t faceBound = 0, cornerCount = 0;
+  int32_t lowest = INT32_MAX, highest = 0;
+  for (const Run& r : runs) {
+    const Chunk& ch = chunks[r.chunk];
+    const uint32_t from = ch.Begin(r.first), to = ch.End(r.last - 1);
+    for (uint32_t f = r.first; f < r.last; ++f) {
+      const uint32_t s = ch.Begin(f), n = ch.End(f) - s;
+      faceBound += n <= 4 ? 1 : n - 2;
+    }
+    cornerCount += to - from;
+    for (uint32_t i = from; i < to; ++i) {
+      const int32_t g = ch.corners[i];
+      lowest = g < lowest ? g : lowest;
+      highest = g > highest ? g : highest;
+    }
+  }
+  if (faceBound > INT_MAX) {
+    error = "one mesh would have more than 2147483647 faces";
+    return false;
+  }
+  const uint64_t span = static_cast<uint64_t>(highest) - static_cast<uint64_t>(lowest) + 1;
+  mesh.m_F.SetCapacity(static_cast<int>(faceBound));
+  mesh.m_V.SetCapacity(static_cast<int>(cornerCount < span ? cornerCount : span));
+  AdviseHugePages(mesh.m_F.Array(), static_cast<size_t>(mesh.m_F.Capacity()) * sizeof(ON_MeshFace));
+  AdviseHugePages(mesh.m_V.Array(), static_cast<size_t>(mesh.m_V.Capacity()) * sizeof(ON_3fPoint));
+  ON_3fPoint* const outV = mesh.m_V.Array();
+  ON_MeshFace* const outF = mesh.m_F.Array();
+  int32_t nv = 0, nf = 0;
+  const bool dense = span <= 4 * cornerCount + 4096;
+  std::vector<int32_t> local(dense ? static_cast<size_t>(span) : 0, -1);
+  std::unordered_map<int32_t, int32_t> sparse;
+  if (!dense) sparse.reserve(static_cast<size_t>(cornerCount));
+  auto map = [&](int32_t g) {
+    if (dense) {
+      int32_t& l = local[static_cast<size_t>(g - lowest)];
+      if (l < 0) {
+        l = nv;
+        outV[nv++] = vertices[g];
+      }
+      return l;
+    }
+    auto it = sparse.emplace(g, nv);
+    if (it.second) outV[nv++] = vertices[g];
+    return it.first->second;
+  };
+  std::vector<int32_t> triangles;
+  for (const Run& r : runs) {
+    const Chunk& ch = chunks[r.chunk];
+    const int32_t* const corners = ch.corners.data();
+    for (uint32_t f = r.first; f < r.last; ++f) {
+      const uint32_t s = ch.Begin(f), n = ch.End(f) - s;
+      const int32_t* c = corners + s;
+      ON_MeshFace& face = outF[nf];
+      if (n == 3) {
+        face.vi[0] = map(c[0]);
+        face.vi[1] = map(c[1]);
+        face.vi[3] = face.vi[2] = map(c[2]);
+        ++nf;
+      } else if (n == 4) {
+        face.vi[0] = map(c[0]);
+        face.vi[1] = map(c[1]);
+        face.vi[2] = map(c[2]);
+        face.vi[3] = map(c[3]);
+        ++nf;
+      } else {
+        triangles.clear();
+        TriangulatePolygon(c, n, vertices, triangles);
+        for (size_t t = 0; t + 2 < triangles.size(); t += 3) {
+          ON_MeshFace& tf = outF[nf++];
+          tf.vi[0] = map(triangles[t]);
+          tf.vi[1] = map(triangles[t + 1]);
+          tf.vi[3] = tf.vi[2] = map(triangles[t + 2]);
+        }
+      }
+    }
+  }
+  mesh.m_V.SetCount(nv);
+  mesh.m_F.SetCount(nf);
+  mesh.m_V.Shrink();
+  mesh.m_F.Shrink();
+  return true;
+}
+
+bool ReadText(const char* text, size_t size, int threads, ON_ClassArray<ON_Mesh>& meshes, std::string& error,
+              const std::function<void()>& releaseText) {
+  const char* const end = text + size;
+
+  // Pieces, cut at line boundaries.
+  size_t pieces = 1;
+  if (threads > 1) pieces = std::max<size_t>(1, std::min<size_t>(static_cast<size_t>(threads), size / g_minimumChunk));
+  pieces = std::max(pieces, size / kMaximumChunk + 1);
+  std::vector<Chunk> chunks;
+  const char* from = text;
+  for (size_t k = 1; k <= pieces && from < end; ++k) {
+    const char* to = k == pieces ? end : NextBoundary(text, std::max(from, text + size / pieces * k), end);
+    if (to <= from) continue;
+    chunks.emplace_back();
+    chunks.back().begin = from;
+    chunks.back().end = to;
+    from = to;
+  }
+
+  // One piece needs no counting first: what comes before a line is known as it is read.
+  const bool counted = chunks.size() > 1;
+  PodVec<ON_3fPoint> vertices;
+  uint64_t v = 0;
+  if (counted) {
+    RunParallel(chunks.size(), threads, [&](size_t i) { CountChunk(chunks[i]); });
+    uint64_t vt = 0, vn = 0;
+    for (Chunk& ch : chunks) {
+      ch.baseV = v;
+      ch.baseVt = vt;
+      ch.baseVn = vn;
+      v += ch.nV;
+      vt += ch.nVt;
+      vn += ch.nVn;
+    }
+    if (v > static_cast<uint64_t>(INT_MAX)) {
+      error = "the file defines " + std::to_string(v) + " vertices, more than a mesh can hold";
+      return false;
+    }
+    vertices.set_size(static_cast<size_t>(v));
+  }
+  RunParallel(chunks.size(), threads, [&](size_t i) { ChunkParser(chunks[i], vertices, counted).Run(); });
+  if (!counted) v = vertices.size();
+  for (const Chunk& ch : chunks) {
+    if (ch.errorAt) {
+      error = "Line " + std::to_string(LineNumber(text, ch.errorAt)) + ": " + ch.error;
+      return false;
+    }
+  }
+
+  // Names to meshes, in the order of their first face.
+  std::vector<std::vector<Run>> plans;
+  std::unordered_map<std::string, size_t> ids;
+  std::string current;
+  for (size_t k = 0; k < chunks.size(); ++k) {
+    const Chunk& ch = chunks[k];
+    uint32_t first = 0;
+    auto flush = [&](uint32_t upto) {
+      if (upto > first) {
+        auto it = ids.find(current);
+        if (it == ids.end()) {
+          it = ids.emplace(current, plans.size()).first;
+          plans.emplace_back();
+        }
+        plans[it->second].push_back({static_cast<uint32_t>(k), first, upto});
+      }
+      first = upto;
+    };
+    for (const NameEvent& e : ch.events) {
+      flush(e.face);
+      current.assign(ch.names, e.offset, e.length);
+    }
+    flush(ch.faces);
+  }
+  ids.clear();
+  for (Chunk& ch : chunks) {
+    std::string().swap(ch.names);
+    std::vector<NameEvent>().swap(ch.events);
+  }
+  if (releaseText) releaseText();
+
+  // The meshes, each filled in place in the caller's array.
+  const int before = meshes.Count();
+  if (plans.size() > static_cast<size_t>(INT_MAX - before)) {
+    error = "the file holds too many meshes";
+    return false;
+  }
+  try {
+    meshes.Reserve(before + static_cast<int>(plans.size()));
+    for (size_t i = 0; i < plans.size(); ++i) meshes.AppendNew();
+    std::vector<std::string> errors(plans.size());
+    RunParallel(plans.size(), threads, [&](size_t i) {
+      BuildMesh(plans[i], chunks, vertices.data(), meshes[before + static_cast<int>(i)], errors[i]);
+    });
+    for (const std::string& e : errors) {
+      if (!e.empty()) {
+        error = e;
+        while (meshes.Count() > before) meshes.Remove();
+        return false;
+      }
+    }
+    // A mesh whose every face fell away as degenerate is no mesh.
+    for (int i = meshes.Count() - 1; i >= before; --i)
+      if (meshes[i].FaceCount() == 0) meshes.Remove(i);
+  } catch (...) {
+    while (meshes.Count() > before) meshes.Remove();
+    throw;
+  }
+  return true;
+}
+
+}  // namespace
+
+void SetMinimumChunkSize(size_t bytes) { g_minimumChunk = bytes < 1 ? 1 : bytes; }
+
+bool ReadObjText(const char* text, size_t size, int threads, ON_ClassArray<ON_Mesh>& meshes, std::string& error,
+                 const std::function<void()>& releaseText) {
+  try {
+    return ReadText(text, size, threads, meshes, error, releaseText);
+  } catch (const std::bad_alloc&) {
+    error = "there is not enough memory to read the file";
+  } catch (const std::exception& e) {
+    error = std::string("the file could not be read: ") + e.what();
+  }
+  return false;
+}
+
+}  // namespace hbx
