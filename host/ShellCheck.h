@@ -1,0 +1,29 @@
+// Whether a set of planar faces closes into shells, the test a modeller makes
+// before it turns a temporary body into a solid.
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace standin {
+
+// A planar face as the host received it: 3 or 4 corners in metres, and the normal.
+struct PlanarFace {
+  int count;
+  std::array<double, 12> corners;  // x, y, z per corner; the fourth unused when count is 3
+  std::array<double, 3> normal;
+};
+
+// Corners closer than this (in every coordinate) are the same point: 1e-9 of the
+// largest absolute corner coordinate, and never less than 1e-12 m.
+double ShellTolerance(const std::vector<PlanarFace>& faces);
+
+// Empty when the faces form closed shells: every side of every face is shared with
+// exactly one other face, which runs along it in the opposite direction. Otherwise
+// the reason. No faces, a side of zero length, or a count other than 3 or 4 do not
+// close. Runs in O(n log n): corners are matched through a hash of their grid cell,
+// sides through a sort.
+std::string ShellProblem(const std::vector<PlanarFace>& faces);
+
+}  // namespace standin
