@@ -84,7 +84,7 @@ class Body : public Object {
  public:
   Body(HostCore& core, Document& part, bool temporary);
   bool Temporary() const { return m_temporary; }
-  const std::vector<PlanarFace>& Faces() const { return m_faces; }
+  const FaceList& Faces() const { return m_faces; }
   // Why the last build of this temporary body failed; empty when it did not.
   const std::string& BuildProblem() const { return m_buildProblem; }
   Document& Part() const { return *m_part; }
@@ -95,7 +95,7 @@ class Body : public Object {
   friend struct HostEntries;
   Document* m_part;
   bool m_temporary;
-  std::vector<PlanarFace> m_faces;
+  FaceList m_faces;
   std::string m_buildProblem;
   Face m_face;
 };
