@@ -159,7 +159,6 @@ class Document : public Object {
  private:
   friend struct HostEntries;
 
-  StandInHost* m_host;
   DocumentKind m_kind;
   LONG m_unit = kUnitAsCreated;
   std::vector<LONG> m_addToDatabase, m_displayWhenAdded, m_sketchCalls;
