@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "AddinTestSupport.h"
+#include "HostEvents.h"
 #include "Plymora.h"
 #include "PlymoraModule.h"
 #include "StandInHostTest.h"
@@ -269,6 +270,142 @@ TEST_F(AddinObject, EventsWithoutAHandlerOrADescriptionAreAnsweredWithSOk) {
   }
   EXPECT_EQ(CPlymoraEventSink::TypeInfoHolder().m_pInfo, nullptr);
   EXPECT_EQ(CPlymoraEventSink::TypeInfoHolder().m_wMajor, 98);
+}
+
+// An event source of the test's own: it answers the connection-point container,
+// and stands in for the application in the sink's advise and unadvise only (it has
+// no table beyond IDispatch, so nothing else may call it).
+class EventSource final : public IDispatch {
+ public:
+  EventSource() : events(this) {}
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** ppv) override {
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    if (IsEqualIID(iid, IID_IConnectionPointContainer)) {
+      *ppv = events.Container();
+    } else if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) ||
+               IsEqualIID(iid, IID_HostApplication)) {
+      *ppv = static_cast<IDispatch*>(this);
+    } else {
+      return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
+  ULONG STDMETHODCALLTYPE Release() override { return --refs; }
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+    return E_NOTIMPL;
+  }
+  HostApplication* AsApplication() { return reinterpret_cast<HostApplication*>(static_cast<IDispatch*>(this)); }
+
+  ULONG refs = 1;  // the test's own
+  standin::AppEventConnections events;
+};
+
+// The version of the library the holder's information came from (0xFFFF: none).
+WORD LoadedLibraryMajor() {
+  ITypeInfo* info = CPlymoraEventSink::TypeInfoHolder().m_pInfo;
+  if (!info) return 0xFFFF;
+  ITypeLib* lib = nullptr;
+  UINT index = 0;
+  if (FAILED(info->GetContainingTypeLib(&lib, &index))) return 0xFFFF;
+  TLIBATTR* attr = nullptr;
+  WORD major = 0xFFFF;
+  if (SUCCEEDED(lib->GetLibAttr(&attr))) {
+    major = attr->wMajorVerNum;
+    lib->ReleaseTLibAttr(attr);
+  }
+  lib->Release();
+  return major;
+}
+
+class AddinEvents : public AddinObject {
+ protected:
+  void SetUp() override {
+    AddinObject::SetUp();
+    for (WORD major : {WORD(14), WORD(20)}) ASSERT_EQ(standin::RegisterHostTypeLibrary(major), S_OK);
+  }
+  void TearDown() override {
+    m_addin->m_pApp.Reset();
+    m_source.events.ReleaseAll();
+    AddinObject::TearDown();
+    EXPECT_EQ(m_source.refs, 1u);
+  }
+  // The add-in connected as the connect method leaves it, with the test's source as
+  // its application.
+  void Attach(int revision) {
+    m_addin->m_pApp = CountedPtr<HostApplication>::Share(m_source.AsApplication());
+    m_addin->m_nSWMajorRevision = revision;
+  }
+
+  EventSource m_source;
+};
+
+TEST_F(AddinEvents, AdviseDeliverAndUnadvise) {
+  Attach(20);
+  EXPECT_EQ(m_addin->AdviseAppEvents(), VARIANT_TRUE);
+  ASSERT_EQ(m_source.events.SinkCount(), 1u);
+  EXPECT_NE(m_addin->m_dwEventCookie, kSinkNotAdvised);
+  EXPECT_EQ(m_addin->m_dwEventCookie, m_source.events.Cookies().front());
+  // Advised already: no second advise.
+  EXPECT_EQ(m_addin->AdviseAppEvents(), VARIANT_FALSE);
+  EXPECT_EQ(m_source.events.SinkCount(), 1u);
+
+  // Handled and unhandled events are all answered with S_OK; a handled one loads
+  // the description from the library version the object asked for.
+  for (const DISPID id : {4, 5, 7, 11, 12, 99}) {
+    EXPECT_EQ(m_source.events.Fire(id), std::vector<HRESULT>{S_OK}) << id;
+  }
+  EXPECT_EQ(LoadedLibraryMajor(), 20);
+
+  EXPECT_EQ(m_addin->UnadviseAppEvents(), VARIANT_TRUE);
+  EXPECT_EQ(m_source.events.SinkCount(), 0u);
+  EXPECT_EQ(m_addin->m_dwEventCookie, kSinkNotAdvised);
+  // Nothing left to unadvise.
+  EXPECT_EQ(m_addin->UnadviseAppEvents(), VARIANT_FALSE);
+}
+
+TEST_F(AddinEvents, TheNextObjectsVersionIsTakenAfterADisconnect) {
+  Attach(20);
+  ASSERT_EQ(m_addin->AdviseAppEvents(), VARIANT_TRUE);
+  m_source.events.Fire(4);
+  EXPECT_EQ(LoadedLibraryMajor(), 20);
+  ASSERT_EQ(m_addin->UnadviseAppEvents(), VARIANT_TRUE);
+
+  Attach(14);
+  ASSERT_EQ(m_addin->AdviseAppEvents(), VARIANT_TRUE);
+  m_source.events.Fire(11);
+  EXPECT_EQ(LoadedLibraryMajor(), 14);
+  ASSERT_EQ(m_addin->UnadviseAppEvents(), VARIANT_TRUE);
+
+  // Revision 15 asks for 15.0, which the host never registers: no description,
+  // the events are still answered with S_OK.
+  Attach(15);
+  ASSERT_EQ(m_addin->AdviseAppEvents(), VARIANT_TRUE);
+  EXPECT_EQ(m_addin->m_wMajorVerNum, 15);
+  EXPECT_EQ(m_source.events.Fire(5), std::vector<HRESULT>{S_OK});
+  EXPECT_EQ(LoadedLibraryMajor(), 0xFFFF);
+  ASSERT_EQ(m_addin->UnadviseAppEvents(), VARIANT_TRUE);
+}
+
+TEST_F(AddinEvents, AFailingAdviseOrUnadviseIsReportedAndTheCookieIsReset) {
+  Attach(20);
+  m_source.events.FailAdvise(E_FAIL);
+  EXPECT_EQ(m_addin->AdviseAppEvents(), VARIANT_FALSE);
+  EXPECT_EQ(m_addin->m_dwEventCookie, kSinkNotAdvised);
+  m_source.events.FailAdvise(S_OK);
+  ASSERT_EQ(m_addin->AdviseAppEvents(), VARIANT_TRUE);
+
+  m_source.events.FailUnadvise(E_FAIL);
+  EXPECT_EQ(m_addin->UnadviseAppEvents(), VARIANT_FALSE);
+  EXPECT_EQ(m_addin->m_dwEventCookie, kSinkNotAdvised);
+  EXPECT_TRUE(IsEqualGUID(*CPlymoraEventSink::TypeInfoHolder().m_plibid, GUID_NULL));
+  // The host still holds the sink it failed to let go of; TearDown releases it.
+  EXPECT_EQ(m_source.events.SinkCount(), 1u);
 }
 
 }  // namespace
