@@ -30,6 +30,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -211,8 +212,15 @@ struct OutArg {
 struct ObjArg {
   const void* p;
 };
+struct IidArg {
+  const IID* p;  // renders {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}
+};
 struct DoublesArg {
   const double* p;  // null renders "null"
+  int count;
+};
+struct LongsArg {
+  const LONG* p;  // null renders "null"
   int count;
 };
 
@@ -229,7 +237,7 @@ class CallScope {
   // in double quotes or null, and the wrappers above; separated by ",".
   template <class... A>
   CallScope& Args(const A&... args) {
-    if (m_index != kNoRecord) {
+    if (m_keepArgs) {
       std::string text;
       bool first = true;
       ((Append(text, first), Render(text, args)), ...);
@@ -263,12 +271,15 @@ class CallScope {
   static void Render(std::string& text, OutArg value);
   static void Render(std::string& text, ObjArg value);
   static void Render(std::string& text, DoublesArg value);
+  static void Render(std::string& text, LongsArg value);
+  static void Render(std::string& text, IidArg value);
 
   static constexpr size_t kNoRecord = ~size_t{0};
   void SetArgs(std::string text);
 
   HostCore* m_core;
   size_t m_index = kNoRecord;  // an index: entries may call entries, and the log grows
+  bool m_keepArgs = false;
   const Fault* m_fault = nullptr;
   HRESULT m_result = E_NOTIMPL;
 };
@@ -290,7 +301,8 @@ class HostCore {
   uint64_t CallCount(std::string_view role, int method) const;
 
   // Adds a fault for (role, method); the first fault that matches a call applies.
-  // An unknown role name or a position outside the table throws std::invalid_argument.
+  // An unknown role name, a position outside the table, or AddRef/Release (1, 2),
+  // which have no result to fail with, throw std::invalid_argument.
   void InjectFault(std::string_view role, int method, Fault fault);
   void ClearFaults();
 
@@ -302,6 +314,13 @@ class HostCore {
 
   // Makes a role known by name (faults, counts) before any object of it exists.
   RoleState& DeclareRole(const RoleInfo& role);
+
+  // Interfaces an object answers beyond its roles' faces (the Windows build's
+  // connection points): the provider gives the interface with one reference for
+  // the caller, or null. QueryInterface asks it when no face matches.
+  using InterfaceProvider = std::function<void*(Object& object, REFIID iid)>;
+  void SetInterfaceProvider(InterfaceProvider provider) { m_provider = std::move(provider); }
+  void* ProvideInterface(Object& object, REFIID iid) const { return m_provider ? m_provider(object, iid) : nullptr; }
 
  private:
   friend class Object;
@@ -320,6 +339,7 @@ class HostCore {
   std::map<std::string, RoleState, std::less<>> m_roles;
   std::vector<Face*> m_faces;
   std::vector<std::string> m_overReleases;
+  InterfaceProvider m_provider;
 };
 
 }  // namespace standin

@@ -48,44 +48,6 @@ struct HostEntries {
     return call.Return(S_OK);
   }
 
-  // Recording stubs until the callback registration, the File Open items and the
-  // command manager exist: they answer as a host without these services would.
-  STANDIN_ENTRY static HRESULT STDMETHODCALLTYPE AppSetAddinCallbackInfo(Face* self, LONG module, IDispatch* callbacks,
-                                                                        LONG cookie, VARIANT_BOOL* ok) {
-    CallScope call(self, 155);
-    call.Args(module, ObjArg{callbacks}, cookie, OutArg{ok});
-    if (call.Faulted(ok)) return call.Result();
-    if (ok) *ok = VARIANT_FALSE;
-    return call.Return(E_NOTIMPL);
-  }
-
-  STANDIN_ENTRY static HRESULT STDMETHODCALLTYPE AppRemoveFileOpenItem(Face* self, LONG cookie, BSTR callback,
-                                                                      BSTR filter, BSTR extension, VARIANT_BOOL* ok) {
-    CallScope call(self, 178);
-    call.Args(cookie, callback, filter, extension, OutArg{ok});
-    if (call.Faulted(ok)) return call.Result();
-    if (ok) *ok = VARIANT_FALSE;
-    return call.Return(E_NOTIMPL);
-  }
-
-  STANDIN_ENTRY static HRESULT STDMETHODCALLTYPE AppCommandManager(Face* self, LONG cookie, HostCommandManager** manager) {
-    CallScope call(self, 231);
-    call.Args(cookie, OutArg{manager});
-    if (call.Faulted(manager)) return call.Result();
-    if (manager) *manager = nullptr;
-    return call.Return(E_NOTIMPL);
-  }
-
-  STANDIN_ENTRY static HRESULT STDMETHODCALLTYPE AppAddFileOpenItem(Face* self, LONG cookie, BSTR callback,
-                                                                   BSTR filter, BSTR extension, BSTR description,
-                                                                   BSTR hint, VARIANT_BOOL* ok) {
-    CallScope call(self, 247);
-    call.Args(cookie, callback, filter, extension, description, hint, OutArg{ok});
-    if (call.Faulted(ok)) return call.Result();
-    if (ok) *ok = VARIANT_FALSE;
-    return call.Return(E_NOTIMPL);
-  }
-
   // --- HostFrame -------------------------------------------------------------------------
   STANDIN_ENTRY static HRESULT STDMETHODCALLTYPE FrameWindowHandle(Face* self, LONG* handle) {
     CallScope call(self, 17);
@@ -239,10 +201,10 @@ struct HostEntries {
                                          .Set(15, &AppFrame)
                                          .Set(19, &AppNewPart)
                                          .Set(25, &AppRevisionNumber)
-                                         .Set(155, &AppSetAddinCallbackInfo)
-                                         .Set(178, &AppRemoveFileOpenItem)
-                                         .Set(231, &AppCommandManager)
-                                         .Set(247, &AppAddFileOpenItem);
+                                         .Set(155, &HostConnection::AppSetAddinCallbackInfo)
+                                         .Set(178, &HostConnection::AppRemoveFileOpenItem)
+                                         .Set(231, &HostConnection::AppCommandManager)
+                                         .Set(247, &HostConnection::AppAddFileOpenItem);
     return table;
   }
   static const MethodTable& FrameTable() {
@@ -308,6 +270,7 @@ StandInHost::StandInHost() : m_revision(L"20.0.0") {
     DeclareRole(*role);
   m_app = std::make_unique<ApplicationObject>(*this);
   m_frame = std::make_unique<FrameObject>(*this);
+  m_connection = std::make_unique<HostConnection>(*this);
 }
 
 StandInHost::~StandInHost() = default;

@@ -30,7 +30,7 @@
 //
 // Positions with real behaviour (all others record the call and return E_NOTIMPL):
 //   HostApplication  8 active document, 15 frame, 19 new part, 25 revision text;
-//                    155, 178, 231, 247 record their arguments and return E_NOTIMPL
+//                    155, 178, 231, 247 the add-in's connection (HostConnection.h)
 //   HostFrame        17 main window handle
 //   HostDocument     14 length unit, 82 clear selection, 235 display when added,
 //                    237 add to database, 349 zoom to fit, 542 sketch line,
@@ -46,6 +46,7 @@
 #include <string>
 #include <vector>
 
+#include "HostConnection.h"
 #include "HostContract.h"
 #include "HostCore.h"
 #include "ShellCheck.h"
@@ -83,7 +84,7 @@ class Body : public Object {
  public:
   Body(HostCore& core, Document& part, bool temporary);
   bool Temporary() const { return m_temporary; }
-  const std::vector<PlanarFace>& Faces() const { return m_faces; }
+  const FaceList& Faces() const { return m_faces; }
   // Why the last build of this temporary body failed; empty when it did not.
   const std::string& BuildProblem() const { return m_buildProblem; }
   Document& Part() const { return *m_part; }
@@ -94,7 +95,7 @@ class Body : public Object {
   friend struct HostEntries;
   Document* m_part;
   bool m_temporary;
-  std::vector<PlanarFace> m_faces;
+  FaceList m_faces;
   std::string m_buildProblem;
   Face m_face;
 };
@@ -221,6 +222,9 @@ class StandInHost : public HostCore {
 
   FrameObject& MainFrame() { return *m_frame; }
 
+  // What add-ins set up when they connect: callbacks, File Open items, commands.
+  HostConnection& Connection() { return *m_connection; }
+
  private:
   friend struct HostEntries;
   std::optional<std::wstring> m_revision;
@@ -230,6 +234,8 @@ class StandInHost : public HostCore {
   Document* m_active = nullptr;
   std::unique_ptr<FrameObject> m_frame;
   std::unique_ptr<ApplicationObject> m_app;
+  // Goes first: releasing an add-in's callback object may release host interfaces.
+  std::unique_ptr<HostConnection> m_connection;
 };
 
 }  // namespace standin
