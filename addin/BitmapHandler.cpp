@@ -56,6 +56,50 @@ BSTR CBitmapHandler::MakeTempFileName() {
   return SysAllocString(file);
 }
 
+namespace {
+
+// Writes `bitmap` as a complete 24-bit BMP file (file header, info header, bottom-up
+// rows) into `stream` and gives the number of bytes. Used when the picture object
+// reports success but saves nothing, as Wine's does: the file must still be whole.
+HRESULT EncodeBmp(IStream* stream, HBITMAP bitmap, LONG* size) {
+  BITMAP info = {};
+  if (!GetObjectW(bitmap, sizeof info, &info) || info.bmWidth <= 0 || info.bmHeight <= 0) return E_FAIL;
+  BITMAPINFOHEADER header = {};
+  header.biSize = sizeof header;
+  header.biWidth = info.bmWidth;
+  header.biHeight = info.bmHeight;
+  header.biPlanes = 1;
+  header.biBitCount = 24;
+  header.biCompression = BI_RGB;
+  const DWORD stride = ((static_cast<DWORD>(info.bmWidth) * 24 + 31) / 32) * 4;
+  const ULONGLONG pixelBytes = static_cast<ULONGLONG>(stride) * static_cast<ULONGLONG>(info.bmHeight);
+  if (pixelBytes > 0x7FFFFFFFull - sizeof(BITMAPFILEHEADER) - sizeof header) return E_FAIL;
+  header.biSizeImage = static_cast<DWORD>(pixelBytes);
+  HGLOBAL pixels = GlobalAlloc(GMEM_FIXED, header.biSizeImage);
+  if (!pixels) return E_OUTOFMEMORY;
+  HRESULT hr = E_FAIL;
+  HDC dc = GetDC(nullptr);
+  BITMAPINFO request = {};
+  request.bmiHeader = header;
+  if (dc && GetDIBits(dc, bitmap, 0, static_cast<UINT>(info.bmHeight), pixels, &request, DIB_RGB_COLORS) ==
+                info.bmHeight) {
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42;  // "BM"
+    file.bfOffBits = sizeof file + sizeof header;
+    file.bfSize = file.bfOffBits + header.biSizeImage;
+    ULONG written = 0;
+    hr = stream->Write(&file, sizeof file, &written);
+    if (SUCCEEDED(hr)) hr = stream->Write(&header, sizeof header, &written);
+    if (SUCCEEDED(hr)) hr = stream->Write(pixels, header.biSizeImage, &written);
+    if (SUCCEEDED(hr)) *size = static_cast<LONG>(file.bfSize);
+  }
+  if (dc) ReleaseDC(nullptr, dc);
+  GlobalFree(pixels);
+  return hr;
+}
+
+}  // namespace
+
 BOOL CBitmapHandler::SaveBitmapToFile(BSTR path, HBITMAP bitmap, HPALETTE palette) {
   // A missing bitmap would give a picture with nothing to save.
   if (!path || !bitmap) return FALSE;
@@ -74,7 +118,15 @@ BOOL CBitmapHandler::SaveBitmapToFile(BSTR path, HBITMAP bitmap, HPALETTE palett
   IStream* stream = nullptr;
   if (SUCCEEDED(CreateStreamOnHGlobal(nullptr, TRUE, &stream)) && stream) {
     LONG size = 0;
-    if (SUCCEEDED(picture->SaveAsFile(stream, TRUE, &size)) && size > 0) {
+    HRESULT saved = picture->SaveAsFile(stream, TRUE, &size);
+    if (SUCCEEDED(saved) && size <= 0) {
+      const ULARGE_INTEGER empty = {};
+      const LARGE_INTEGER start = {};
+      stream->SetSize(empty);
+      stream->Seek(start, STREAM_SEEK_SET, nullptr);
+      saved = EncodeBmp(stream, bitmap, &size);
+    }
+    if (SUCCEEDED(saved) && size > 0) {
       HANDLE file = CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
       if (file != INVALID_HANDLE_VALUE) {

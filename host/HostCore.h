@@ -212,6 +212,9 @@ struct OutArg {
 struct ObjArg {
   const void* p;
 };
+struct IidArg {
+  const IID* p;  // renders {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}
+};
 struct DoublesArg {
   const double* p;  // null renders "null"
   int count;
@@ -269,6 +272,7 @@ class CallScope {
   static void Render(std::string& text, ObjArg value);
   static void Render(std::string& text, DoublesArg value);
   static void Render(std::string& text, LongsArg value);
+  static void Render(std::string& text, IidArg value);
 
   static constexpr size_t kNoRecord = ~size_t{0};
   void SetArgs(std::string text);
@@ -297,7 +301,8 @@ class HostCore {
   uint64_t CallCount(std::string_view role, int method) const;
 
   // Adds a fault for (role, method); the first fault that matches a call applies.
-  // An unknown role name or a position outside the table throws std::invalid_argument.
+  // An unknown role name, a position outside the table, or AddRef/Release (1, 2),
+  // which have no result to fail with, throw std::invalid_argument.
   void InjectFault(std::string_view role, int method, Fault fault);
   void ClearFaults();
 

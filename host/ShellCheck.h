@@ -25,8 +25,8 @@ double ShellTolerance(const FaceList& faces);
 
 // Empty when the faces form closed shells: every side of every face is shared with
 // exactly one other face, which runs along it in the opposite direction. Otherwise
-// the reason. No faces, a side of zero length, or a count other than 3 or 4 do not
-// close. Runs in O(n log n): corners are matched through a hash of their grid cell,
+// the reason. No faces, a face with the same corner twice (within the tolerance),
+// a corner that is not a finite number, or a count other than 3 or 4 do not close. Runs in O(n log n): corners are matched through a hash of their grid cell,
 // sides through a sort.
 std::string ShellProblem(const FaceList& faces);
 

@@ -1,5 +1,7 @@
 #include "AtlCom.h"
 
+#include <initializer_list>
+
 namespace {
 CComTypeInfoHolder* g_loadedHolders = nullptr;
 }
@@ -15,8 +17,15 @@ HRESULT CComTypeInfoHolder::GetTI(LCID lcid, ITypeInfo** info) {
   const GUID libid = *m_plibid;
   if (!LoadedFor(libid, m_wMajor, m_wMinor)) {
     Clear();
+    // The caller's locale first; a library registered under another locale only is
+    // still found through the language-neutral and the US English entries, as
+    // Windows' own lookup falls back (Wine's stops at the neutral one).
     ITypeLib* lib = nullptr;
     HRESULT hr = LoadRegTypeLib(libid, m_wMajor, m_wMinor, lcid, &lib);
+    for (const LCID fallback : {LCID(LANG_NEUTRAL), LCID(0x0409)}) {
+      if (SUCCEEDED(hr) || lcid == fallback) continue;
+      hr = LoadRegTypeLib(libid, m_wMajor, m_wMinor, fallback, &lib);
+    }
     if (FAILED(hr)) return hr;
     ITypeInfo* found = nullptr;
     hr = lib->GetTypeInfoOfGuid(*m_pguid, &found);
