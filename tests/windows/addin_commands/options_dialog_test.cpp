@@ -1,62 +1,41 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <atomic>
 #include <cstring>
 #include <cwctype>
 #include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "DialogDriver.h"
 #include "OptionsDlg.h"
 #include "ZTKRegistry.h"
 
 namespace {
 
-// Runs `act` on the dialog from a second thread while the test thread sits in the
-// modal loop; gives up (and closes the dialog) after a few seconds.
-class DialogDriver {
- public:
-  explicit DialogDriver(std::function<void(HWND)> act) : m_act(std::move(act)) {
-    const DWORD testThread = GetCurrentThreadId();
-    m_thread = std::thread([this, testThread] {
-      for (int waited = 0; waited < 10000; waited += 20) {
-        HWND found = nullptr;
-        EnumThreadWindows(
-            testThread,
-            [](HWND w, LPARAM p) {
-              wchar_t cls[16] = {};
-              GetClassNameW(w, cls, 16);
-              if (std::wstring(cls) == L"#32770" && IsWindowVisible(w)) {
-                *reinterpret_cast<HWND*>(p) = w;
-                return FALSE;
-              }
-              return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&found));
-        if (found) {
-          m_act(found);
-          m_acted = true;
-          return;
-        }
-        Sleep(20);
-      }
-    });
-  }
-  ~DialogDriver() { m_thread.join(); }
-  bool Acted() const { return m_acted; }
-
- private:
-  std::function<void(HWND)> m_act;
-  std::atomic<bool> m_acted{false};
-  std::thread m_thread;
-};
+// Runs the dialog while `act` reads and changes its controls from the driver's
+// watcher thread; then presses `button`. A dialog that never shows is a failure,
+// never a hang.
+INT_PTR RunDialog(CPlymoraOptionsDlg& dialog, const std::function<void(HWND)>& act, int button) {
+  standin::DialogDriver driver;
+  driver.Expect({L"#32770", L"Plymora for SolidWorks Options", {}}, standin::Steps({[&](HWND d) {
+                                                                                      act(d);
+                                                                                      return true;
+                                                                                    },
+                                                                                    standin::ClickButton(button)}));
+  driver.Start();
+  const INT_PTR result = dialog.DoModal();
+  const standin::DialogReport report = driver.Finish();
+  EXPECT_TRUE(report.Ok()) << report.Describe();
+  return result;
+}
 
 bool Checked(HWND dialog, int id) { return SendDlgItemMessageW(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 int Selection(HWND dialog) { return static_cast<int>(SendDlgItemMessageW(dialog, IDC_UNITS, CB_GETCURSEL, 0, 0)); }
 void Press(HWND dialog, int id) { SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
-void Set(HWND dialog, int id, bool on) { SendDlgItemMessageW(dialog, id, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0); }
+void Set(HWND dialog, int id, bool on) {
+  SendDlgItemMessageW(dialog, id, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+}
 
 struct Stored {
   int importAs, units, multiBody, yUp, progress;
@@ -95,21 +74,24 @@ TEST_F(OptionsDialog, FirstRunShowsDefaultsAndOkWritesAllFive) {
   } seen{};
   CPlymoraOptionsDlg dialog;
   INT_PTR result;
-  {
-    DialogDriver driver([&](HWND d) {
-      seen = {Checked(d, IDC_IMPORT_AS_SOLID), Checked(d, IDC_IMPORT_AS_3DSKETCH), Checked(d, IDC_MULTIBODY),
-              Checked(d, IDC_YUP), Checked(d, IDC_PROGRESS), Selection(d), {}};
-      const int n = static_cast<int>(SendDlgItemMessageW(d, IDC_UNITS, CB_GETCOUNT, 0, 0));
-      for (int i = 0; i < n; ++i) {
-        wchar_t text[64] = {};
-        SendDlgItemMessageW(d, IDC_UNITS, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
-        seen.list.push_back(text);
-      }
-      Press(d, IDOK);
-    });
-    result = dialog.DoModal();
-    ASSERT_TRUE(driver.Acted());
-  }
+  result = RunDialog(
+      dialog,
+      [&](HWND d) {
+        seen = {Checked(d, IDC_IMPORT_AS_SOLID),
+                Checked(d, IDC_IMPORT_AS_3DSKETCH),
+                Checked(d, IDC_MULTIBODY),
+                Checked(d, IDC_YUP),
+                Checked(d, IDC_PROGRESS),
+                Selection(d),
+                {}};
+        const int n = static_cast<int>(SendDlgItemMessageW(d, IDC_UNITS, CB_GETCOUNT, 0, 0));
+        for (int i = 0; i < n; ++i) {
+          wchar_t text[64] = {};
+          SendDlgItemMessageW(d, IDC_UNITS, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+          seen.list.push_back(text);
+        }
+      },
+      IDOK);
   EXPECT_EQ(result, IDOK);
   EXPECT_TRUE(seen.solid);
   EXPECT_FALSE(seen.sketch);
@@ -132,25 +114,23 @@ TEST_F(OptionsDialog, ShowsStoredValuesAndCancelWritesNothing) {
   int units = -2;
   CPlymoraOptionsDlg dialog;
   INT_PTR result;
-  {
-    DialogDriver driver([&](HWND d) {
-      sketch = Checked(d, IDC_IMPORT_AS_3DSKETCH);
-      solid = Checked(d, IDC_IMPORT_AS_SOLID);
-      multiBody = Checked(d, IDC_MULTIBODY);
-      yUp = Checked(d, IDC_YUP);
-      progress = Checked(d, IDC_PROGRESS);
-      units = Selection(d);
-      // Change every control, then cancel.
-      Press(d, IDC_IMPORT_AS_SOLID);
-      SendDlgItemMessageW(d, IDC_UNITS, CB_SETCURSEL, 4, 0);
-      Set(d, IDC_MULTIBODY, true);
-      Set(d, IDC_YUP, true);
-      Set(d, IDC_PROGRESS, false);
-      Press(d, IDCANCEL);
-    });
-    result = dialog.DoModal();
-    ASSERT_TRUE(driver.Acted());
-  }
+  result = RunDialog(
+      dialog,
+      [&](HWND d) {
+        sketch = Checked(d, IDC_IMPORT_AS_3DSKETCH);
+        solid = Checked(d, IDC_IMPORT_AS_SOLID);
+        multiBody = Checked(d, IDC_MULTIBODY);
+        yUp = Checked(d, IDC_YUP);
+        progress = Checked(d, IDC_PROGRESS);
+        units = Selection(d);
+        // Change every control, then cancel.
+        Press(d, IDC_IMPORT_AS_SOLID);
+        SendDlgItemMessageW(d, IDC_UNITS, CB_SETCURSEL, 4, 0);
+        Set(d, IDC_MULTIBODY, true);
+        Set(d, IDC_YUP, true);
+        Set(d, IDC_PROGRESS, false);
+      },
+      IDCANCEL);
   EXPECT_EQ(result, IDCANCEL);
   EXPECT_TRUE(sketch);
   EXPECT_FALSE(solid);
@@ -171,15 +151,14 @@ TEST_F(OptionsDialog, UnknownStoredValuesShowNoSelectionAndOkStoresMinusOne) {
   bool anyRadio = true;
   int units = 0;
   CPlymoraOptionsDlg dialog;
-  {
-    DialogDriver driver([&](HWND d) {
-      anyRadio = Checked(d, IDC_IMPORT_AS_SOLID) || Checked(d, IDC_IMPORT_AS_3DSKETCH);
-      units = Selection(d);
-      Press(d, IDOK);
-    });
-    EXPECT_EQ(dialog.DoModal(), IDOK);
-    ASSERT_TRUE(driver.Acted());
-  }
+  EXPECT_EQ(RunDialog(
+                dialog,
+                [&](HWND d) {
+                  anyRadio = Checked(d, IDC_IMPORT_AS_SOLID) || Checked(d, IDC_IMPORT_AS_3DSKETCH);
+                  units = Selection(d);
+                },
+                IDOK),
+            IDOK);
   EXPECT_FALSE(anyRadio);
   EXPECT_EQ(units, CB_ERR);
   EXPECT_EQ(dialog.m_nImportAs, -1);
@@ -191,20 +170,19 @@ TEST_F(OptionsDialog, UnknownStoredValuesShowNoSelectionAndOkStoresMinusOne) {
 TEST_F(OptionsDialog, RadioButtonsExcludeEachOther) {
   bool solidAfter = true, sketchAfter = false, solidAgain = false, sketchAgain = true;
   CPlymoraOptionsDlg dialog;
-  {
-    DialogDriver driver([&](HWND d) {
-      Press(d, IDC_IMPORT_AS_3DSKETCH);
-      solidAfter = Checked(d, IDC_IMPORT_AS_SOLID);
-      sketchAfter = Checked(d, IDC_IMPORT_AS_3DSKETCH);
-      Press(d, IDC_IMPORT_AS_SOLID);
-      solidAgain = Checked(d, IDC_IMPORT_AS_SOLID);
-      sketchAgain = Checked(d, IDC_IMPORT_AS_3DSKETCH);
-      Press(d, IDC_IMPORT_AS_3DSKETCH);
-      Press(d, IDOK);
-    });
-    EXPECT_EQ(dialog.DoModal(), IDOK);
-    ASSERT_TRUE(driver.Acted());
-  }
+  EXPECT_EQ(RunDialog(
+                dialog,
+                [&](HWND d) {
+                  Press(d, IDC_IMPORT_AS_3DSKETCH);
+                  solidAfter = Checked(d, IDC_IMPORT_AS_SOLID);
+                  sketchAfter = Checked(d, IDC_IMPORT_AS_3DSKETCH);
+                  Press(d, IDC_IMPORT_AS_SOLID);
+                  solidAgain = Checked(d, IDC_IMPORT_AS_SOLID);
+                  sketchAgain = Checked(d, IDC_IMPORT_AS_3DSKETCH);
+                  Press(d, IDC_IMPORT_AS_3DSKETCH);
+                },
+                IDOK),
+            IDOK);
   EXPECT_FALSE(solidAfter);
   EXPECT_TRUE(sketchAfter);
   EXPECT_TRUE(solidAgain);
@@ -243,7 +221,8 @@ TEST_F(OptionsDialog, TemplateHasTheControlsInOrder) {
   const std::vector<Control> expected = {
       {1022, L"#128", L"Solid in a part document", kChild | BS_AUTORADIOBUTTON | WS_GROUP, 69, 7, 92, 10},
       {1024, L"#133", L"", kChild | CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 69, 35, 66, 94},
-      {1028, L"#128", L"Create multibody part (in case of multiple meshes)", kChild | BS_AUTOCHECKBOX | WS_TABSTOP, 7, 55, 170, 10},
+      {1028, L"#128", L"Create multibody part (in case of multiple meshes)", kChild | BS_AUTOCHECKBOX | WS_TABSTOP, 7,
+       55, 170, 10},
       {202, L"#128", L"Y axis points upwards", kChild | BS_AUTOCHECKBOX | WS_TABSTOP, 7, 71, 84, 10},
       {1027, L"#128", L"Show progress", kChild | BS_AUTOCHECKBOX | WS_TABSTOP, 7, 87, 63, 10},
       {1023, L"#128", L"3D sketch in a part document", kChild | BS_AUTORADIOBUTTON, 69, 20, 109, 10},
@@ -257,7 +236,7 @@ TEST_F(OptionsDialog, TemplateHasTheControlsInOrder) {
   ASSERT_NE(found, nullptr);
   const auto* base = static_cast<const BYTE*>(LockResource(LoadResource(nullptr, found)));
   const WORD* p = reinterpret_cast<const WORD*>(base);
-  ASSERT_EQ(p[0], 1);       // DIALOGEX
+  ASSERT_EQ(p[0], 1);  // DIALOGEX
   ASSERT_EQ(p[1], 0xFFFF);
   DWORD exStyle, style;
   memcpy(&exStyle, base + 8, 4);
@@ -274,9 +253,9 @@ TEST_F(OptionsDialog, TemplateHasTheControlsInOrder) {
   EXPECT_EQ(ReadSzOrOrd(p), L"");  // no menu
   EXPECT_EQ(ReadSzOrOrd(p), L"");  // the default dialog class
   EXPECT_EQ(ReadSzOrOrd(p), L"Plymora for SolidWorks Options");
-  EXPECT_EQ(p[0], 8);      // points
-  EXPECT_EQ(p[1], 400);    // weight
-  EXPECT_EQ(p[2], 0);      // not italic, character set 0
+  EXPECT_EQ(p[0], 8);    // points
+  EXPECT_EQ(p[1], 400);  // weight
+  EXPECT_EQ(p[2], 0);    // not italic, character set 0
   p += 3;
   EXPECT_EQ(ReadSzOrOrd(p), L"MS Sans Serif");
 
