@@ -272,10 +272,20 @@ void DialogDriver::ForceClose(HWND window) {
   }
 }
 
+DialogDriver& DialogDriver::Ignore(std::wstring className) {
+  m_ignored.push_back(std::move(className));
+  return *this;
+}
+
 void DialogDriver::Watch() {
   auto handled = [this](HWND w) {
     for (HWND h : m_handled)
       if (h == w) return true;
+    if (m_ignored.empty()) return false;
+    wchar_t cls[256] = {};
+    GetClassNameW(w, cls, 256);  // no message: safe while the window's thread is busy
+    for (const auto& ignored : m_ignored)
+      if (ignored == cls) return true;
     return false;
   };
   // Forget windows that are gone, so that a reused handle counts as a new window.

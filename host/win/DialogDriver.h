@@ -122,6 +122,9 @@ class DialogDriver {
   // Adds a step (before Start): wait for a matching window, record it, run the
   // action and wait until the window is gone.
   DialogDriver& Expect(WindowMatch match, WindowAction action);
+  // Leaves windows of this class alone (before Start): neither expected nor
+  // unexpected, e.g. the progress windows that come and go during an import.
+  DialogDriver& Ignore(std::wstring className);
   void Start();
   // Stops watching (a step still waiting then fails) and gives the report.
   DialogReport Finish();
@@ -141,6 +144,7 @@ class DialogDriver {
   DWORD m_stepTimeoutMs;
   std::vector<Step> m_steps;
   std::vector<HWND> m_handled;
+  std::vector<std::wstring> m_ignored;
   std::thread m_watcher;
   std::atomic<bool> m_stop{false};
   std::mutex m_lock;  // guards m_report

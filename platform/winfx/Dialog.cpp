@@ -20,7 +20,12 @@ bool IsRadioButton(HWND control) {
   return (SendMessageW(control, WM_GETDLGCODE, 0, 0) & DLGC_RADIOBUTTON) != 0;
 }
 
-HWND ParentHandle(CWnd* parent) { return parent ? parent->GetSafeHwnd() : nullptr; }
+// A parent that is no window (any more) would make the dialog fail to open: it
+// then opens without one.
+HWND ParentHandle(CWnd* parent) {
+  HWND handle = parent ? parent->GetSafeHwnd() : nullptr;
+  return handle && IsWindow(handle) ? handle : nullptr;
+}
 
 }  // namespace
 

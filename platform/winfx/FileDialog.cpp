@@ -10,7 +10,12 @@
 
 namespace {
 
-HWND ParentHandle(CWnd* parent) { return parent ? parent->GetSafeHwnd() : nullptr; }
+// A parent that is no window (any more) would make the dialog fail to open: it
+// then opens without one.
+HWND ParentHandle(CWnd* parent) {
+  HWND handle = parent ? parent->GetSafeHwnd() : nullptr;
+  return handle && IsWindow(handle) ? handle : nullptr;
+}
 
 // "Label|*.a|Other|*.b||" -> (label, pattern) pairs.
 std::vector<std::pair<CString, CString>> ParseFilter(const CString& filter) {
@@ -48,7 +53,7 @@ INT_PTR CFileDialog::DoModal() {
   if (FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IFileDialog,
                               reinterpret_cast<void**>(dialog.Out()))) ||
       !dialog)
-    return IDCANCEL;
+    return DoModalClassic();  // no item dialog on this thread (COM not started): the older one
 
   const auto pairs = ParseFilter(m_filter);
   std::vector<COMDLG_FILTERSPEC> specs;
@@ -66,12 +71,38 @@ INT_PTR CFileDialog::DoModal() {
   if (m_flags & OFN_NOCHANGEDIR) options |= FOS_NOCHANGEDIR;
   dialog->SetOptions(options);
 
-  if (dialog->Show(ParentHandle(m_parent)) != S_OK) return IDCANCEL;
+  const HRESULT shown = dialog->Show(ParentHandle(m_parent));
+  if (shown == HRESULT_FROM_WIN32(ERROR_CANCELLED)) return IDCANCEL;
+  if (shown != S_OK) return DoModalClassic();  // the item dialog could not run: the older one can
   CountedPtr<IShellItem> item;
   if (FAILED(dialog->GetResult(item.Out())) || !item) return IDCANCEL;
   LPWSTR path = nullptr;
   if (FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, &path)) || !path) return IDCANCEL;
   m_path = path;
   CoTaskMemFree(path);
+  return IDOK;
+}
+
+INT_PTR CFileDialog::DoModalClassic() {
+  // The filter in the older dialog's form: label and pattern each end in a zero,
+  // and an empty pair ends the list.
+  std::wstring filter;
+  for (const auto& [label, pattern] : ParseFilter(m_filter)) {
+    filter += label.Str() + L'\0' + pattern.Str() + L'\0';
+  }
+  filter += L'\0';
+  std::wstring file(m_fileName.Str());
+  file.resize(32768, L'\0');  // room for any path the user may pick
+  OPENFILENAMEW ofn = {};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = ParentHandle(m_parent);
+  ofn.lpstrFilter = filter.c_str();
+  ofn.lpstrFile = file.data();
+  ofn.nMaxFile = static_cast<DWORD>(file.size());
+  ofn.lpstrDefExt = m_defaultExtension.IsEmpty() ? nullptr : m_defaultExtension.GetString();
+  ofn.Flags = m_flags | OFN_EXPLORER;
+  const BOOL chosen = m_open ? GetOpenFileNameW(&ofn) : GetSaveFileNameW(&ofn);
+  if (!chosen) return IDCANCEL;
+  m_path = file.c_str();
   return IDOK;
 }

@@ -27,6 +27,7 @@ class CFileDialog {
   CWnd* Parent() const { return m_parent; }
 
  private:
+  INT_PTR DoModalClassic();
   BOOL m_open;
   CString m_defaultExtension;
   CString m_fileName;

@@ -9,6 +9,7 @@
 
 #include "DialogDriver.h"
 #include "OptionsDlg.h"
+#include "Settings.h"
 #include "ZTKRegistry.h"
 
 namespace {
@@ -37,33 +38,14 @@ void Set(HWND dialog, int id, bool on) {
   SendDlgItemMessageW(dialog, id, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-struct Stored {
-  int importAs, units, multiBody, yUp, progress;
-};
-
-constexpr int kMissing = -12345;
-
-Stored ReadStored() {
-  ZTKRegistry r;
-  r.SetKey(kSettingsKey, 1);
-  return {r.ReadInt(kValueImportAs, kMissing), r.ReadInt(kValueUnits, kMissing), r.ReadBool(kValueMultiBody, kMissing),
-          r.ReadBool(kValueYUp, kMissing), r.ReadBool(kValueProgress, kMissing)};
-}
-
-void Store(const Stored& s) {
-  ZTKRegistry r;
-  r.SetKey(kSettingsKey, 1);
-  r.WriteInt(kValueImportAs, s.importAs);
-  r.WriteInt(kValueUnits, s.units);
-  r.WriteBool(kValueMultiBody, s.multiBody);
-  r.WriteBool(kValueYUp, s.yUp);
-  r.WriteBool(kValueProgress, s.progress);
-}
+using test_settings::Stored;
+Stored ReadStored() { return test_settings::Read(); }
+void Store(const Stored& s) { test_settings::Store(s); }
 
 class OptionsDialog : public ::testing::Test {
  protected:
-  void SetUp() override { RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey); }
-  void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey); }
+  void SetUp() override { test_settings::Clear(); }
+  void TearDown() override { test_settings::Clear(); }
 };
 
 TEST_F(OptionsDialog, FirstRunShowsDefaultsAndOkWritesAllFive) {
