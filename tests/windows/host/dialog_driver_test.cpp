@@ -234,6 +234,33 @@ TEST(DialogDriverDialog, SetsControlsAndPressesOk) {
   EXPECT_EQ(r.seen[0].text, L"");
 }
 
+// A dialog that ends only on OK, deaf to WM_CLOSE and Cancel: the last resort of
+// the forced close.
+INT_PTR CALLBACK StubbornProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM) {
+  if (msg == WM_INITDIALOG) return TRUE;
+  if (msg == WM_CLOSE) return TRUE;
+  if (msg == WM_COMMAND && LOWORD(wParam) == IDOK) {
+    EndDialog(dlg, IDOK);
+    return TRUE;
+  }
+  return msg == WM_COMMAND;
+}
+
+TEST(DialogDriverDialog, AStubbornDialogIsClosedAllTheSame) {
+  TemplateBuilder t(L"Stubborn");
+  t.Control(kCheck, 0x0080, BS_AUTOCHECKBOX, L"Check", 5);
+  INT_PTR ended = 0;
+  DialogReport r = RunAnswering({{kAnyDialog, standin::LeaveOpen()}},
+                                [&] {
+                                  ended = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), t.Get(), nullptr,
+                                                                  StubbornProc, 0);
+                                },
+                                300);
+  EXPECT_FALSE(r.Ok());
+  EXPECT_EQ(ended, IDOK);
+  EXPECT_TRUE(standin::VisibleTopLevelWindows(GetCurrentThreadId()).empty());
+}
+
 TEST(DialogDriverDialog, SelectingAMissingComboItemFails) {
   TemplateBuilder t(L"Options");
   t.Control(kCombo, 0x0085, CBS_DROPDOWNLIST | WS_VSCROLL, L"", 5, 60);
