@@ -30,9 +30,21 @@ HWND GetSWMainWindow(HostApplication* app);
 BOOL SetDocumentUnits(HostDocument* doc, int unitsIndex, double* scale);
 
 #ifdef _WIN32
-// The Windows-only services of this module (GetSWMainCWnd, CheckSWVersion,
-// GetActivePopupWindow) are declared here and live in ZTKSWUtilsWin.cpp, which
-// only the Windows build compiles.
+#include "CWnd.h"
+
+// The framework's window object for the host's main window (the same two host
+// calls as GetSWMainWindow), or NULL when the handle cannot be had or is 0. The
+// object belongs to the framework; the caller does not delete it.
+CWnd* GetSWMainCWnd(HostApplication* app);
+
+// TRUE when the running host's version index is the expected one; otherwise a
+// warning box without owner names the expected release and the result is FALSE.
+// An index outside the table names the unknown release "SolidWorks ????".
+BOOL CheckSWVersion(HostApplication* app, int expectedIndex);
+
+// The last active pop-up window owned by the calling thread's active window (the
+// active window itself when it owns none), or 0 when the thread has no active window.
+HWND GetActivePopupWindow();
 #endif
 
 namespace ZTKSWUtils {
