@@ -86,7 +86,8 @@ WindowAction ClickButton(int id);
 WindowAction SetCheck(int id, bool checked);
 // Selects a combo box item by index (CB_SETCURSEL, then CBN_SELCHANGE).
 WindowAction SelectComboItem(int id, int index);
-// Replaces a control's text (WM_SETTEXT), e.g. the file name of the file dialog.
+// Replaces a control's text (WM_SETTEXT), e.g. the file name of the open-file
+// dialog: its file-name box is control 0x47C (cmb13); then ClickButton(IDOK).
 WindowAction SetControlText(int id, const std::wstring& text);
 // Posts WM_CLOSE to the window.
 WindowAction CloseWindow();

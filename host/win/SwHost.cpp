@@ -1,5 +1,6 @@
 #include "SwHost.h"
 
+#include <cstdio>
 #include <cwchar>
 #include <functional>
 
@@ -32,8 +33,13 @@ void Answered(const std::function<void()>& step, DWORD timeoutMs, std::ostream& 
   driver.Start();
   step();
   DialogReport report = driver.Finish();
-  for (const WindowInfo& w : report.unexpected)
-    out << "  window '" << Utf8(w.caption) << "' (" << Utf8(w.className) << ") text '" << Utf8(w.text) << "': closed\n";
+  for (const WindowInfo& w : report.unexpected) {
+    char owner[32];
+    std::snprintf(owner, sizeof owner, "%p", static_cast<void*>(w.owner));
+    out << "  window '" << Utf8(w.caption) << "' (" << Utf8(w.className) << ") text '" << Utf8(w.text) << "'";
+    if (w.shownMessageBoxStyle >= 0) out << " style 0x" << std::hex << w.shownMessageBoxStyle << std::dec;
+    out << (w.owner ? std::string(" owner ") + owner : std::string(" no owner")) << ": closed\n";
+  }
 }
 
 void PrintSetUp(StandInHost& host, std::ostream& out) {

@@ -2,19 +2,30 @@
 
 #include <map>
 #include <memory>
+#include <mutex>
 
 namespace {
 
 // Each thread has its own maps, as window objects belong to the thread that made
-// them; a temporary object is freed with its thread's map.
+// them. They live in one process-wide table rather than in thread-local storage:
+// this code also runs inside a DLL, and thread-local objects with destructors must
+// not outlive the DLL's code when it unloads before the thread ends.
 struct HandleMaps {
   std::map<HWND, CWnd*> permanent;
   std::map<HWND, std::unique_ptr<CWnd>> temporary;
 };
 
+std::mutex& MapsLock() {
+  static std::mutex lock;
+  return lock;
+}
+
+// The calling thread's maps; only that thread touches them, so the lock guards
+// the table, not the maps.
 HandleMaps& Maps() {
-  thread_local HandleMaps maps;
-  return maps;
+  static std::map<DWORD, HandleMaps> byThread;
+  std::lock_guard<std::mutex> guard(MapsLock());
+  return byThread[GetCurrentThreadId()];
 }
 
 }  // namespace

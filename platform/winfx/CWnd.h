@@ -3,7 +3,7 @@
 // through FromHandle, which gives a framework-owned wrapper: permanent when some
 // CWnd was attached to the handle, otherwise a temporary one that the framework
 // keeps in a per-thread map, reuses for the same handle and frees in
-// DeleteTempMap or when the thread ends. The caller never deletes either kind.
+// DeleteTempMap or when the module unloads. The caller never deletes either kind.
 #pragma once
 
 #ifdef _WIN32

@@ -6,12 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <string>
 #include <vector>
 
 #include "AddinTestSupport.h"
 #include "HostEvents.h"
+#include "WindowsHost.h"
 #include "Plymora.h"
 #include "PlymoraModule.h"
 #include "StandInHostTest.h"
@@ -30,13 +32,34 @@ std::string ModuleHandleText() {
   return std::to_string(static_cast<LONG>(static_cast<ULONG>(h & 0xFFFFFFFFu)));
 }
 
+// The log of every role without IUnknown calls, with the icon paths (which the
+// log spells escaped) replaced by "file" or kept as "null".
+std::vector<std::string> CallsWithoutIconPaths(const standin::StandInHost& host) {
+  std::vector<std::string> lines = host.Log().Lines(false);
+  for (std::string& line : lines) {
+    for (const char* icon : {"HostCommandGroup.12(", "HostCommandGroup.14(", "HostCommandGroup.16(",
+                             "HostCommandGroup.18("}) {
+      if (line.rfind(icon, 0) == 0 && line.find("(null)") == std::string::npos)
+        line.assign(icon).append("file)");
+    }
+  }
+  return lines;
+}
+
 class AddinObject : public standin::StandInHostTest {
  protected:
   void SetUp() override {
     ASSERT_EQ(CComObject<CPlymora>::CreateInstance(&m_addin), S_OK);
     m_addin->AddRef();
   }
-  void TearDown() override {
+  void TearDown() override { ReleaseAddin(host); }
+  // As a host unloads an add-in: it forgets the callback registrations (the add-in
+  // object they hold), lets go of sinks it still holds, then releases the object.
+  void ReleaseAddin(standin::StandInHost& h) {
+    std::vector<LONG> cookies;
+    for (const auto& r : h.Connection().Registrations()) cookies.push_back(r.cookie);
+    for (LONG c : cookies) h.Connection().ForgetCallbacks(c);
+    windows.Events().ReleaseAll();
     if (m_addin) {
       EXPECT_EQ(m_addin->Release(), 0u);
     }
@@ -48,42 +71,180 @@ class AddinObject : public standin::StandInHostTest {
 
   ComApartment m_apartment;
   PrivateTempFolder m_temp;
+  standin::WindowsHost windows{host};
   CComObject<CPlymora>* m_addin = nullptr;
 };
 
-TEST_F(AddinObject, ConnectAndDisconnectMakeTheHostCallsInOrder) {
+TEST_F(AddinObject, ConnectMakesEveryHostCallInOrder) {
+  ASSERT_EQ(standin::RegisterHostTypeLibrary(20), S_OK);
   host.SetRevision(L"20.0.0");
   VARIANT_BOOL ok = VARIANT_FALSE;
   EXPECT_EQ(Connect(host.Application(), 7, &ok), S_OK);
   EXPECT_EQ(ok, VARIANT_TRUE);
   EXPECT_EQ(m_addin->m_nAddinCookie, 7);
-  EXPECT_NE(m_addin->m_pApp.Get(), nullptr);
-  // With the IUnknown calls: the query for the application first, the query for
-  // its connection points (to advise the sink) last.
-  const std::vector<std::string> connectCalls = {
-      "HostApplication.0(&)",
+  EXPECT_EQ(m_addin->m_nSWMajorRevision, 20);
+
+  auto group = host.Connection().Commands().Group(1);
+  ASSERT_NE(group, nullptr);
+  ASSERT_EQ(group->items.size(), 3u);
+  auto ids = [&] {
+    std::string t;
+    for (const auto& item : group->items) {
+      if (!t.empty()) t.push_back(',');
+      t.append(std::to_string(item.commandId));
+    }
+    return t;
+  }();
+  std::vector<std::string> expected = {
       "HostApplication.231(7,&)",
       "HostApplication.155(" + ModuleHandleText() + ",obj,7,&)",
       "HostApplication.25(&)",
       std::string("HostApplication.247(7,") + kOpenArgs + ",\"\",\"\",&)",
-      "HostApplication.0(&)",
+      "HostCommandManager.7(1,\"Plymora\",\"Plymora for SolidWorks\",\"Plymora for SolidWorks\",-1,&)",
+      "HostCommandGroup.18(file)",
+      "HostCommandGroup.16(file)",
+      "HostCommandGroup.14(file)",
+      "HostCommandGroup.12(file)",
+      "HostCommandGroup.20(3)",
+      "HostCommandGroup.34(\"Import\",-1,\"Import an OBJ file\",\"Import\",0,\"Plymora_Import\",\"\",0,3,&)",
+      "HostCommandGroup.34(\"Help\",-1,\"Display the Plymora for SolidWorks help file\",\"Help\",1,\"Plymora_Help\","
+      "\"\",0,3,&)",
+      "HostCommandGroup.34(\"About\",-1,\"Display the Plymora for SolidWorks about box\",\"About\",3,"
+      "\"Plymora_About\",\"\",0,3,&)",
+      "HostCommandGroup.27(1)",
+      "HostCommandGroup.29(1)",
+      "HostCommandGroup.10(&)",
   };
-  EXPECT_EQ(host.Log().Lines(std::string_view("HostApplication"), true), connectCalls);
-  host.Log().Clear();
+  for (const char* type : {"2", "3", "1"}) {
+    const std::string t = type;
+    for (const std::string& line : std::vector<std::string>{
+             "HostCommandManager.14(" + t + ",&)", "HostCommandManager.17(" + t + ",\"Plymora\",&)",
+             "HostCommandManager.18(" + t + ",\"Plymora\",&)", "HostCommandTab.10(&)", "HostCommandGroup.36(0,&)",
+             "HostCommandGroup.36(1,&)", "HostCommandGroup.36(2,&)",
+             "HostCommandTabBox.8(3,[" + ids + "],[2,2,2],&)"})
+      expected.push_back(line);
+  }
+  EXPECT_EQ(CallsWithoutIconPaths(host), expected);
 
-  ok = VARIANT_TRUE;
+  // The host registered the add-in's primary interface for the callbacks.
+  ASSERT_EQ(host.Connection().Registrations().size(), 1u);
+  EXPECT_EQ(host.Connection().CallbackObject(7), static_cast<IDispatch*>(static_cast<IPlymora*>(m_addin)));
+  // The sink is advised on the application's events.
+  EXPECT_EQ(windows.Events().SinkCount(), 1u);
+  EXPECT_NE(m_addin->m_dwEventCookie, kSinkNotAdvised);
+  EXPECT_EQ(m_addin->m_wMajorVerNum, 20);
+  EXPECT_EQ(windows.Events().Fire(4), std::vector<HRESULT>{S_OK});
+  EXPECT_EQ(windows.Events().Fire(7), std::vector<HRESULT>{S_OK});
+
+  // The tabs of the three document types, each with the three commands.
+  for (LONG type : {2, 3, 1}) {
+    auto tab = host.Connection().Commands().FindTab(type, L"Plymora");
+    ASSERT_NE(tab, nullptr) << type;
+    EXPECT_TRUE(tab->madeByAddin);
+    ASSERT_EQ(tab->boxes.size(), 1u);
+    EXPECT_EQ(tab->boxes[0]->textTypes, (std::vector<LONG>{2, 2, 2}));
+    EXPECT_EQ(tab->boxes[0]->commandIds,
+              (std::vector<LONG>{group->items[0].commandId, group->items[1].commandId, group->items[2].commandId}));
+  }
+  // The File Open item.
+  ASSERT_EQ(host.Connection().Commands().FileOpenItems().size(), 1u);
+  EXPECT_EQ(host.Connection().Commands().FileOpenItems()[0].callback, L"Plymora_Open");
+}
+
+TEST_F(AddinObject, IconFilesExistWhileTheGroupTakesThemAndGoAfterwards) {
+  const LONG locks = theModule.GetLockCount();
+  ASSERT_EQ(Connect(host.Application(), 1, nullptr), S_OK);
+  auto group = host.Connection().Commands().Group(1);
+  ASSERT_NE(group, nullptr);
+  struct Case {
+    const char* what;
+    const standin::IconFile* icon;
+    int width;
+    int height;
+  };
+  const Case cases[] = {
+      {"method 18, the 16-pixel strip", &group->smallIconList, 64, 16},
+      {"method 16, the 24-pixel strip", &group->largeIconList, 96, 24},
+      {"method 14, the 16-pixel image", &group->largeMainIcon, 16, 16},
+      {"method 12, the 24-pixel image", &group->smallMainIcon, 24, 24},
+  };
+  std::vector<std::wstring> paths;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_TRUE(c.icon->given);
+    EXPECT_TRUE(c.icon->existed);
+    EXPECT_TRUE(c.icon->validBitmap);
+    EXPECT_EQ(c.icon->width, c.width);
+    EXPECT_EQ(c.icon->height, c.height);
+    EXPECT_EQ(c.icon->bitCount, 24);
+    EXPECT_TRUE(SameText(c.icon->path.substr(0, m_temp.Path().size()), m_temp.Path()));
+    paths.push_back(c.icon->path);
+  }
+  // Four different files, all gone once the set-up is over, and the icon writer
+  // with them (its module lock is given back).
+  std::sort(paths.begin(), paths.end());
+  EXPECT_EQ(std::unique(paths.begin(), paths.end()), paths.end());
+  EXPECT_TRUE(m_temp.Files().empty());
+  EXPECT_EQ(theModule.GetLockCount(), locks);
+}
+
+TEST_F(AddinObject, AnExistingTabIsLeftAlone) {
+  auto existing = host.Connection().Commands().AddTab(3, L"Plymora", false);
+  ASSERT_EQ(Connect(host.Application(), 1, nullptr), S_OK);
+  EXPECT_EQ(host.Log().Args("HostCommandManager", 18), (std::vector<std::string>{"2,\"Plymora\",&", "1,\"Plymora\",&"}));
+  EXPECT_EQ(host.Log().Count("HostCommandTab", 10), 2u);
+  EXPECT_EQ(host.Log().Count("HostCommandTabBox", 8), 2u);
+  EXPECT_EQ(host.Log().Count("HostCommandGroup", 36), 6u);
+  EXPECT_TRUE(existing->boxes.empty());
+  for (LONG type : {2, 1}) {
+    auto tab = host.Connection().Commands().FindTab(type, L"Plymora");
+    ASSERT_NE(tab, nullptr);
+    ASSERT_EQ(tab->boxes.size(), 1u);
+    EXPECT_EQ(tab->boxes[0]->commandIds.size(), 3u);
+  }
+  // Every tab was asked for, and the existing one released like the new ones.
+  EXPECT_EQ(host.Log().Args("HostCommandManager", 17),
+            (std::vector<std::string>{"2,\"Plymora\",&", "3,\"Plymora\",&", "1,\"Plymora\",&"}));
+  EXPECT_EQ(host.Log().Args("HostCommandManager", 14), (std::vector<std::string>{"2,&", "3,&", "1,&"}));
+}
+
+TEST_F(AddinObject, DisconnectTakesDownWhatConnectSetUp) {
+  ASSERT_EQ(standin::RegisterHostTypeLibrary(20), S_OK);
+  ASSERT_EQ(Connect(host.Application(), 7, nullptr), S_OK);
+  host.Log().Clear();
+  VARIANT_BOOL ok = VARIANT_FALSE;
   EXPECT_EQ(Disconnect(&ok), E_NOTIMPL);
-  // The File Open item goes, then the application itself.
-  EXPECT_EQ(host.Log().Lines(std::string_view("HostApplication"), true),
-            (std::vector<std::string>{std::string("HostApplication.178(7,") + kOpenArgs + ",&)",
-                                      "HostApplication.2()"}));
-  // This host has no connection point for the events: the sink was never advised,
-  // so the disconnect reports that it detached nothing.
+  EXPECT_EQ(ok, VARIANT_TRUE);
+  EXPECT_EQ(host.Log().Lines(false),
+            (std::vector<std::string>{"HostCommandManager.8(1,&)",
+                                      std::string("HostApplication.178(7,") + kOpenArgs + ",&)"}));
+  EXPECT_EQ(host.Connection().Commands().Group(1), nullptr);
+  EXPECT_TRUE(host.Connection().Commands().FileOpenItems().empty());
+  EXPECT_EQ(windows.Events().SinkCount(), 0u);
+  EXPECT_EQ(m_addin->m_pApp.Get(), nullptr);
+  EXPECT_EQ(m_addin->m_pCmdMgr.Get(), nullptr);
+  EXPECT_EQ(m_addin->m_dwEventCookie, kSinkNotAdvised);
+  // The manager goes before the application.
+  const auto& records = host.Log().Records();
+  ASSERT_GE(records.size(), 2u);
+  EXPECT_EQ(std::string(records[records.size() - 2].role) + "." + std::to_string(records[records.size() - 2].method),
+            "HostCommandManager.2");
+  EXPECT_EQ(std::string(records.back().role) + "." + std::to_string(records.back().method), "HostApplication.2");
+  // The tabs and the callback registration are the host's to keep.
+  EXPECT_NE(host.Connection().Commands().FindTab(2, L"Plymora"), nullptr);
+  EXPECT_EQ(host.Connection().Registrations().size(), 1u);
+}
+
+TEST_F(AddinObject, ADisconnectWhoseUnadviseFailsStillLetsGo) {
+  ASSERT_EQ(Connect(host.Application(), 7, nullptr), S_OK);
+  windows.Events().FailUnadvise(E_FAIL);
+  VARIANT_BOOL ok = VARIANT_TRUE;
+  EXPECT_EQ(Disconnect(&ok), E_NOTIMPL);
   EXPECT_EQ(ok, VARIANT_FALSE);
   EXPECT_EQ(m_addin->m_pApp.Get(), nullptr);
   EXPECT_EQ(m_addin->m_pCmdMgr.Get(), nullptr);
   EXPECT_EQ(m_addin->m_dwEventCookie, kSinkNotAdvised);
-  CheckReferences();  // nothing of the host is held after the disconnect
+  EXPECT_EQ(host.Connection().Commands().Group(1), nullptr);
 }
 
 TEST_F(AddinObject, MajorRevisionDecidesTheSinksLibraryVersion) {
@@ -155,10 +316,12 @@ TEST_F(AddinObject, CommandsBorrowTheApplicationAndGiveItBack) {
 }
 
 TEST_F(AddinObject, ReleasingAConnectedObjectLetsGoOfTheHost) {
+  // The host unloads the add-in without a disconnect: the object's last release
+  // gives back the command manager and the application; the sink it leaves to the
+  // host, which lets go of it here.
   ASSERT_EQ(Connect(host.Application(), 3, nullptr), S_OK);
   const LONG locks = theModule.GetLockCount();
-  EXPECT_EQ(m_addin->Release(), 0u);
-  m_addin = nullptr;
+  ReleaseAddin(host);
   EXPECT_EQ(theModule.GetLockCount(), locks - 1);
   CheckReferences();
 }
@@ -201,31 +364,65 @@ TEST_F(AddinObject, AHostWithoutAnApplicationIsNoCrash) {
   EXPECT_EQ(Disconnect(nullptr), E_NOTIMPL);
 }
 
+// Every host operation of the connect and disconnect methods failing, or handing
+// out null where it hands out an interface: the add-in still connects, reports
+// success, and gives back every reference it took.
 TEST_F(AddinObject, AFailingHostStillGetsConnectedAndReleased) {
   struct Case {
-    const char* what;
+    const char* role;
     int method;
     standin::Fault fault;
   };
   const Case cases[] = {
-      {"no command manager", 231, standin::Fault::NullOut(E_FAIL)},
-      {"callback registration refused", 155, standin::Fault::Fail(E_FAIL)},
-      {"no revision", 25, standin::Fault::Fail(E_FAIL)},
-      {"null revision with S_OK", 25, standin::Fault::NullOut(S_OK)},
-      {"File Open item refused", 247, standin::Fault::Fail(E_FAIL)},
-      {"File Open removal refused", 178, standin::Fault::Fail(E_FAIL)},
+      {"HostApplication", 231, standin::Fault::NullOut(E_FAIL)},
+      {"HostApplication", 231, standin::Fault::NullOut(S_OK)},
+      {"HostApplication", 155, standin::Fault::Fail(E_FAIL)},
+      {"HostApplication", 25, standin::Fault::Fail(E_FAIL)},
+      {"HostApplication", 25, standin::Fault::NullOut(S_OK)},
+      {"HostApplication", 247, standin::Fault::Fail(E_FAIL)},
+      {"HostApplication", 178, standin::Fault::Fail(E_FAIL)},
+      {"HostCommandManager", 7, standin::Fault::NullOut(S_OK)},
+      {"HostCommandManager", 7, standin::Fault::NullOut(E_FAIL)},
+      {"HostCommandManager", 8, standin::Fault::Fail(E_FAIL)},
+      {"HostCommandManager", 14, standin::Fault::Fail(E_FAIL)},
+      {"HostCommandManager", 17, standin::Fault::NullOut(E_FAIL)},
+      {"HostCommandManager", 18, standin::Fault::NullOut(S_OK)},
+      {"HostCommandManager", 18, standin::Fault::NullOut(E_FAIL, 2)},
+      {"HostCommandGroup", 12, standin::Fault::Fail(E_FAIL)},
+      {"HostCommandGroup", 18, standin::Fault::Fail(E_FAIL)},
+      {"HostCommandGroup", 34, standin::Fault::Fail(E_FAIL)},
+      {"HostCommandGroup", 36, standin::Fault::Fail(E_FAIL)},
+      {"HostCommandGroup", 10, standin::Fault::Fail(E_FAIL)},
+      {"HostCommandTab", 10, standin::Fault::NullOut(S_OK)},
+      {"HostCommandTab", 10, standin::Fault::NullOut(E_FAIL, 3)},
+      {"HostCommandTabBox", 8, standin::Fault::Fail(E_FAIL)},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
+    SCOPED_TRACE(std::string(c.role) + "." + std::to_string(c.method));
     standin::StandInHost failing;
-    failing.InjectFault("HostApplication", c.method, c.fault);
+    failing.InjectFault(c.role, c.method, c.fault);
     VARIANT_BOOL ok = VARIANT_FALSE;
     EXPECT_EQ(Connect(failing.Application(), 9, &ok), S_OK);
     EXPECT_EQ(ok, VARIANT_TRUE);
+    EXPECT_TRUE(m_temp.Files().empty());  // the icon files are gone whatever happened
     EXPECT_EQ(Disconnect(&ok), E_NOTIMPL);
     EXPECT_EQ(failing.Log().Count("HostApplication", 178), 1u);
+    EXPECT_EQ(m_addin->m_pApp.Get(), nullptr);
+    EXPECT_EQ(m_addin->m_pCmdMgr.Get(), nullptr);
+    failing.Connection().ForgetCallbacks(9);
     for (const std::string& problem : failing.ReferenceProblems()) ADD_FAILURE() << problem;
   }
+}
+
+TEST_F(AddinObject, NoGroupMeansNoIconsCommandsOrTabs) {
+  host.InjectFault("HostCommandManager", 7, standin::Fault::NullOut(S_OK));
+  ASSERT_EQ(Connect(host.Application(), 1, nullptr), S_OK);
+  for (int m : {10, 12, 14, 16, 18, 20, 27, 29, 34, 36}) EXPECT_EQ(host.Log().Count("HostCommandGroup", m), 0u) << m;
+  EXPECT_EQ(host.Log().Count("HostCommandManager", 18), 0u);
+  EXPECT_TRUE(m_temp.Files().empty());
+  // The File Open item and the sink are set up all the same.
+  EXPECT_EQ(host.Connection().Commands().FileOpenItems().size(), 1u);
+  EXPECT_EQ(windows.Events().SinkCount(), 1u);
 }
 
 TEST_F(AddinObject, SinkAnswersItsOwnInterfacesAndCountsOnTheObject) {

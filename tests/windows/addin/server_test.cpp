@@ -270,4 +270,55 @@ TEST_F(DispatchByName, InvokesTheCommandsWhileNotConnected) {
             DISP_E_MEMBERNOTFOUND);
 }
 
+TEST(IconWriterByName, WritesAndDisposesThroughIDispatch) {
+  ComApartment apartment;
+  LoadedServer server;
+  ASSERT_TRUE(server.Loaded());
+  ASSERT_EQ(server.Register(), S_OK);
+  PrivateTempFolder temp;
+  IDispatch* writer = nullptr;
+  ASSERT_EQ(CoCreateInstance(CLSID_BitmapHandler, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                             reinterpret_cast<void**>(&writer)),
+            S_OK);
+  DISPID create = 0, dispose = 0;
+  LPOLESTR createName[] = {const_cast<LPOLESTR>(L"CreateBitmapFileFromResource")};
+  LPOLESTR disposeName[] = {const_cast<LPOLESTR>(L"Dispose")};
+  ASSERT_EQ(writer->GetIDsOfNames(IID_NULL, createName, 1, LOCALE_USER_DEFAULT, &create), S_OK);
+  ASSERT_EQ(writer->GetIDsOfNames(IID_NULL, disposeName, 1, LOCALE_USER_DEFAULT, &dispose), S_OK);
+  EXPECT_EQ(create, 1);
+  EXPECT_EQ(dispose, 2);
+
+  VARIANT arg;
+  VariantInit(&arg);
+  arg.vt = VT_I4;  // a script client's number; the interface takes an unsigned long
+  arg.lVal = 205;
+  DISPPARAMS params = {&arg, nullptr, 1, 0};
+  VARIANT result;
+  VariantInit(&result);
+  ASSERT_EQ(writer->Invoke(create, IID_NULL, 0, DISPATCH_METHOD, &params, &result, nullptr, nullptr), S_OK);
+  ASSERT_EQ(result.vt, VT_BSTR);
+  const std::wstring path(result.bstrVal, SysStringLen(result.bstrVal));
+  VariantClear(&result);
+  const BmpInfo bmp = InspectBmp(ReadFileBytes(path));
+  EXPECT_TRUE(bmp.valid) << bmp.problem;
+  EXPECT_EQ(bmp.width, 96);
+
+  // A resource that is no bitmap: the failure reaches the caller, as a dispatch
+  // exception carrying the method's E_FAIL.
+  arg.lVal = 101;
+  EXCEPINFO excep = {};
+  EXPECT_EQ(writer->Invoke(create, IID_NULL, 0, DISPATCH_METHOD, &params, &result, &excep, nullptr),
+            DISP_E_EXCEPTION);
+  EXPECT_EQ(excep.scode, E_FAIL);
+  SysFreeString(excep.bstrSource);
+  SysFreeString(excep.bstrDescription);
+  SysFreeString(excep.bstrHelpFile);
+
+  DISPPARAMS none = {nullptr, nullptr, 0, 0};
+  EXPECT_EQ(writer->Invoke(dispose, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr), S_OK);
+  EXPECT_FALSE(FileExists(path));
+  EXPECT_EQ(writer->Release(), 0u);
+  EXPECT_EQ(server.CanUnloadNow(), S_OK);
+}
+
 }  // namespace

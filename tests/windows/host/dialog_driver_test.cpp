@@ -2,6 +2,8 @@
 // reads from a window, how it answers it, and that no window can make a test hang.
 #include "DialogDriver.h"
 
+#include <commdlg.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -232,6 +234,33 @@ TEST(DialogDriverDialog, SetsControlsAndPressesOk) {
   EXPECT_EQ(r.seen[0].text, L"");
 }
 
+// A dialog that ends only on OK, deaf to WM_CLOSE and Cancel: the last resort of
+// the forced close.
+INT_PTR CALLBACK StubbornProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM) {
+  if (msg == WM_INITDIALOG) return TRUE;
+  if (msg == WM_CLOSE) return TRUE;
+  if (msg == WM_COMMAND && LOWORD(wParam) == IDOK) {
+    EndDialog(dlg, IDOK);
+    return TRUE;
+  }
+  return msg == WM_COMMAND;
+}
+
+TEST(DialogDriverDialog, AStubbornDialogIsClosedAllTheSame) {
+  TemplateBuilder t(L"Stubborn");
+  t.Control(kCheck, 0x0080, BS_AUTOCHECKBOX, L"Check", 5);
+  INT_PTR ended = 0;
+  DialogReport r = RunAnswering({{kAnyDialog, standin::LeaveOpen()}},
+                                [&] {
+                                  ended = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), t.Get(), nullptr,
+                                                                  StubbornProc, 0);
+                                },
+                                300);
+  EXPECT_FALSE(r.Ok());
+  EXPECT_EQ(ended, IDOK);
+  EXPECT_TRUE(standin::VisibleTopLevelWindows(GetCurrentThreadId()).empty());
+}
+
 TEST(DialogDriverDialog, SelectingAMissingComboItemFails) {
   TemplateBuilder t(L"Options");
   t.Control(kCombo, 0x0085, CBS_DROPDOWNLIST | WS_VSCROLL, L"", 5, 60);
@@ -251,6 +280,43 @@ TEST(DialogDriverDialog, SelectingAMissingComboItemFails) {
   EXPECT_FALSE(r.Ok());
   EXPECT_NE(ended, 0);
   EXPECT_TRUE(standin::VisibleTopLevelWindows(GetCurrentThreadId()).empty());
+}
+
+}  // namespace
+
+namespace {
+
+// The system's open-file dialog, as the Import command shows it: the driver types
+// a name into its file-name box and presses Open, or cancels it.
+TEST(DialogDriverFileDialog, AnswersTheOpenFileDialog) {
+  wchar_t dir[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, dir);
+  const std::wstring file = std::wstring(dir) + L"driver-test.obj";
+  HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  CloseHandle(h);
+
+  for (bool open : {true, false}) {
+    SCOPED_TRACE(open ? "open" : "cancel");
+    wchar_t chosen[MAX_PATH] = {};
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.lpstrFilter = L"Wavefront OBJ Files (*.obj)\0*.obj\0\0";
+    ofn.lpstrFile = chosen;
+    ofn.nMaxFile = MAX_PATH;
+    ofn.lpstrInitialDir = dir;
+    ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST;
+    BOOL result = TRUE;
+    standin::WindowAction answer = open ? standin::Steps({standin::SetControlText(0x47C, file), ClickButton(IDOK)})
+                                        : ClickButton(IDCANCEL);
+    DialogReport r = RunAnswering({{kAnyDialog, answer}}, [&] { result = GetOpenFileNameW(&ofn); });
+    ASSERT_TRUE(r.Ok()) << r.Describe();
+    EXPECT_EQ(result, open ? TRUE : FALSE);
+    if (open) {
+      EXPECT_EQ(_wcsicmp(chosen, file.c_str()), 0) << std::string(chosen, chosen + wcslen(chosen));
+    }
+  }
+  DeleteFileW(file.c_str());
 }
 
 }  // namespace

@@ -1,13 +1,17 @@
-// The type library that Plymora.dll carries as its resource TYPELIB 1.
+// The file Plymora.dll itself: its exports, its resources and the type library it
+// carries as its resource TYPELIB 1.
 #include <windows.h>
 #include <oleauto.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "AddinTestSupport.h"
 #include "PlymoraLib.h"
+#include "resource.h"
 
 using namespace addintest;
 
@@ -173,6 +177,88 @@ TEST_F(TypeLibrary, DescribesTheMethodsWithTheirIdsAndHelpTexts) {
     info->ReleaseTypeAttr(attr);
     info->Release();
     dispatch->Release();
+  }
+}
+
+// The module mapped as data only: nothing of it runs.
+class DllFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    m_module = LoadLibraryExW(DllPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(m_module, nullptr);
+  }
+  void TearDown() override {
+    if (m_module) FreeLibrary(m_module);
+  }
+  HMODULE m_module = nullptr;
+};
+
+TEST_F(DllFile, ExportsExactlyTheFourEntryPointsByName) {
+  // Read from the file's export directory, as a loader sees it.
+  const std::vector<uint8_t> image = ReadFileBytes(DllPath());
+  ASSERT_GT(image.size(), 0x400u);
+  auto u16 = [&](size_t at) { return static_cast<uint32_t>(image.at(at) | (image.at(at + 1) << 8)); };
+  auto u32 = [&](size_t at) { return u16(at) | (u16(at + 2) << 16); };
+  const size_t pe = u32(0x3C);
+  ASSERT_EQ(u32(pe), 0x00004550u);  // "PE\0\0"
+  const size_t sections = u16(pe + 6);
+  const size_t optional = pe + 24;
+  ASSERT_EQ(u16(optional), 0x20Bu);  // PE32+: a 64-bit image
+  const uint32_t exportRva = u32(optional + 112);
+  ASSERT_NE(exportRva, 0u);
+  const size_t sectionTable = optional + u16(pe + 20);
+  auto fileOffset = [&](uint32_t rva) -> size_t {
+    for (size_t i = 0; i < sections; ++i) {
+      const size_t h = sectionTable + i * 40;
+      const uint32_t va = u32(h + 12), size = std::max(u32(h + 8), u32(h + 16)), raw = u32(h + 20);
+      if (rva >= va && rva < va + size) return raw + (rva - va);
+    }
+    return 0;
+  };
+  const size_t dir = fileOffset(exportRva);
+  ASSERT_NE(dir, 0u);
+  EXPECT_EQ(u32(dir + 20), 4u);  // functions
+  const uint32_t names = u32(dir + 24);
+  const size_t nameTable = fileOffset(u32(dir + 32));
+  std::vector<std::string> exported;
+  for (uint32_t i = 0; i < names; ++i) {
+    const size_t at = fileOffset(u32(nameTable + 4 * i));
+    exported.emplace_back(reinterpret_cast<const char*>(&image.at(at)));
+  }
+  std::sort(exported.begin(), exported.end());
+  EXPECT_EQ(exported, (std::vector<std::string>{"DllCanUnloadNow", "DllGetClassObject", "DllRegisterServer",
+                                                "DllUnregisterServer"}));
+}
+
+TEST_F(DllFile, CarriesTheIconBitmapsAndBothRegistryScripts) {
+  struct Bitmap {
+    UINT id;
+    LONG width;
+    LONG height;
+  };
+  const Bitmap bitmaps[] = {{IDB_MAIN_ICON_LARGE, 24, 24},
+                            {IDB_MAIN_ICON_SMALL, 16, 16},
+                            {IDB_TOOLBAR_LARGE, 96, 24},
+                            {IDB_TOOLBAR_SMALL, 64, 16}};
+  for (const Bitmap& b : bitmaps) {
+    SCOPED_TRACE(b.id);
+    HRSRC r = FindResourceW(m_module, MAKEINTRESOURCEW(b.id), MAKEINTRESOURCEW(2) /* RT_BITMAP */);
+    ASSERT_NE(r, nullptr);
+    const auto* header = static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(m_module, r)));
+    ASSERT_NE(header, nullptr);
+    EXPECT_EQ(header->biWidth, b.width);
+    EXPECT_EQ(header->biHeight, b.height);
+    EXPECT_EQ(header->biBitCount, 24);
+    EXPECT_EQ(header->biCompression, static_cast<DWORD>(BI_RGB));
+    EXPECT_EQ(header->biClrUsed, 0u);  // no palette
+  }
+  for (UINT id : {IDR_PLYMORA, IDR_BITMAPHANDLER}) {
+    HRSRC r = FindResourceW(m_module, MAKEINTRESOURCEW(id), L"REGISTRY");
+    ASSERT_NE(r, nullptr) << id;
+    const char* text = static_cast<const char*>(LockResource(LoadResource(m_module, r)));
+    const std::string script(text, SizeofResource(m_module, r));
+    EXPECT_NE(script.find("%MODULE%"), std::string::npos) << id;
+    EXPECT_EQ(script.find("HKLM") != std::string::npos, id == IDR_PLYMORA) << id;
   }
 }
 
