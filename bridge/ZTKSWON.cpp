@@ -1,5 +1,7 @@
 #include "ZTKSWON.h"
 
+#include <new>
+
 #include "ComHolders.h"
 #include "ZTKMesh.h"
 #include "ZTKProgress.h"
@@ -49,8 +51,8 @@ CString ZTKSWON::GetLastErrorText() { return LastErrorText; }
 
 void ZTKSWON::SetLastErrorText(const CString& text) { LastErrorText = text; }
 
-BOOL ImportMeshes(HostApplication* app, const ON_ClassArray<ON_Mesh>& meshes, int unitsIndex, int importKind,
-                  BOOL multiBody, BOOL progress) {
+static BOOL ImportMeshesUnguarded(HostApplication* app, const ON_ClassArray<ON_Mesh>& meshes, int unitsIndex,
+                                  int importKind, BOOL multiBody, BOOL progress) {
   if (!multiBody) {
     for (int i = 0; i < meshes.Count(); ++i)
       if (!ImportMeshAsPart(app, meshes[i], unitsIndex, importKind, progress)) return 0;
@@ -82,6 +84,20 @@ BOOL ImportMeshes(HostApplication* app, const ON_ClassArray<ON_Mesh>& meshes, in
   part.Reset();
   work.Destroy();
   return result;
+}
+
+// The import's entry: memory running out while a very large mesh is copied or
+// its topology built ends the import like any other failure, with the host
+// interfaces released on the way out, instead of an exception that would cross
+// the host's COM call.
+BOOL ImportMeshes(HostApplication* app, const ON_ClassArray<ON_Mesh>& meshes, int unitsIndex, int importKind,
+                  BOOL multiBody, BOOL progress) {
+  try {
+    return ImportMeshesUnguarded(app, meshes, unitsIndex, importKind, multiBody, progress);
+  } catch (const std::bad_alloc&) {
+    ZTKSWON::SetLastErrorText(L"Not enough memory to import the meshes");
+    return 0;
+  }
 }
 
 BOOL ImportMeshAsPart(HostApplication* app, const ON_Mesh& mesh, int unitsIndex, int importKind, BOOL progress) {
