@@ -19,8 +19,8 @@ void LeaveSketch(HostDocument* doc) {
 
 // The new part and its active document, with the length unit set. False (and the
 // text stored) when the host gives no part or no document.
-bool NewPart(HostApplication* app, const wchar_t* noPartText, CountedPtr<HostPartDocument>& part,
-             CountedPtr<HostDocument>& doc, int unitsIndex, double* scale) {
+bool MakePart(HostApplication* app, const wchar_t* noPartText, CountedPtr<HostPartDocument>& part,
+              CountedPtr<HostDocument>& doc, int unitsIndex, double* scale) {
   if (app) HostOp::NewPart(app, part.Out());
   if (!part) {
     ZTKSWON::SetLastErrorText(noPartText);
@@ -62,7 +62,7 @@ static BOOL ImportMeshesUnguarded(HostApplication* app, const ON_ClassArray<ON_M
   CountedPtr<HostPartDocument> part;
   CountedPtr<HostDocument> doc;
   double scale = 1.0;
-  if (!NewPart(app, L"Unable to create part", part, doc, unitsIndex, &scale)) return 0;
+  if (!MakePart(app, L"Unable to create part", part, doc, unitsIndex, &scale)) return 0;
   if (importKind == ImportAs3DSketch) HostOp::Insert3DSketch(doc.Get(), 0);
 
   // One work mesh for all meshes: assignment reuses its storage from mesh to mesh.
@@ -104,7 +104,7 @@ BOOL ImportMeshAsPart(HostApplication* app, const ON_Mesh& mesh, int unitsIndex,
   CountedPtr<HostPartDocument> part;
   CountedPtr<HostDocument> doc;
   double scale = 1.0;
-  if (!NewPart(app, L"Unable to create new part", part, doc, unitsIndex, &scale)) return 0;
+  if (!MakePart(app, L"Unable to create new part", part, doc, unitsIndex, &scale)) return 0;
   if (importKind == ImportAs3DSketch) HostOp::Insert3DSketch(doc.Get(), 0);
 
   BOOL result = 1;

@@ -1,5 +1,6 @@
 #include "opennurbs_mesh.h"
 
+#include <chrono>
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -159,8 +160,10 @@ struct VertexKey {
 
 inline VertexKey KeyOf(const ON_3fPoint& p) { return {KeyBits(p.x), KeyBits(p.y), KeyBits(p.z)}; }
 
-inline uint64_t HashOf(const VertexKey& k) {
-  return Mix((static_cast<uint64_t>(k.x) << 32 | k.y) ^ Mix(k.z + 0x9E3779B97F4A7C15ull));
+// Seeded per build: the mixer is invertible, so without a seed a crafted file
+// could put every vertex on one probe chain. The numbering does not depend on it.
+inline uint64_t HashOf(const VertexKey& k, uint64_t seed) {
+  return Mix((static_cast<uint64_t>(k.x) << 32 | k.y) ^ Mix(k.z ^ seed));
 }
 
 // A power of two at least 4/3 of n (load factor at most 3/4), at least 16.
@@ -219,15 +222,18 @@ bool ON_MeshTopology::Create(const ON_Mesh* mesh) {
   int nT = 0;
   {
     const size_t mask = vertexTable - 1;
+    const uint64_t seed =
+        Mix(static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+            static_cast<uint64_t>(reinterpret_cast<uintptr_t>(scratch.get())));
     int* table = scratch.get();
     std::memset(table, 0xFF, vertexTable * sizeof(int));
     constexpr int kAhead = 16;  // table slots are fetched this many vertices early
     for (int v = 0; v < nV; ++v) {
 #if defined(__GNUC__)
-      if (v + kAhead < nV) __builtin_prefetch(table + (HashOf(KeyOf(V[v + kAhead])) & mask));
+      if (v + kAhead < nV) __builtin_prefetch(table + (HashOf(KeyOf(V[v + kAhead]), seed) & mask));
 #endif
       const VertexKey k = KeyOf(V[v]);
-      size_t s = HashOf(k) & mask;
+      size_t s = HashOf(k, seed) & mask;
       for (;;) {
         const int rep = table[s];
         if (rep < 0) {

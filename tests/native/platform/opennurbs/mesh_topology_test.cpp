@@ -191,6 +191,23 @@ TEST(ON_MeshTopology, LargeGridMatchesCountsAndStaysValid) {
   EXPECT_EQ(t.TopVertexCount(), (N + 1) * (N + 1));
   EXPECT_EQ(t.TopEdgeCount(), 2 * N * (N + 1) + N * N);
   EXPECT_EQ(t.TopVertexCount() - t.TopEdgeCount() + t.TopFaceCount(), 1);
+  // A rebuild gives the same lists in the same order.
+  const auto before = EdgeEnds(t);
+  m.DestroyTopology();
+  EXPECT_EQ(EdgeEnds(m.Topology()), before);
+}
+
+TEST(ON_MeshTopology, ManyVerticesAtOneLocation) {
+  ON_Mesh m;
+  const int n = 20000;
+  for (int i = 0; i < n; ++i) m.SetVertex(i, ON_3fPoint(i % 2 ? -0.0f : 0.0f, 0.0f, 0.0f));
+  m.SetVertex(n, ON_3fPoint(1, 0, 0));
+  for (int i = 0; i + 1 < n; i += 2) m.SetTriangle(m.FaceCount(), i, i + 1, n);
+  const ON_MeshTopology& t = m.Topology();
+  EXPECT_TRUE(t.IsValid());
+  EXPECT_EQ(t.TopVertexCount(), 2);
+  EXPECT_EQ(t.TopEdgeCount(), 1);
+  EXPECT_EQ(t.m_topv[0].m_v_count, n);
 }
 
 TEST(ON_MeshTopology, CacheIsKeptThenDroppedByEveryChange) {
