@@ -15,7 +15,7 @@ namespace standin {
 
 STANDIN_ENTRY HRESULT STDMETHODCALLTYPE FaceQueryInterface(Face* self, REFIID iid, void** out) {
   CallScope call(self, 0);
-  call.Args(OutArg{out});
+  call.Args(IidArg{&iid}, OutArg{out});
   if (call.Faulted(out)) return call.Result();
   if (!out) return call.Return(E_POINTER);
   Face* face = self->owner->FindFace(iid);
@@ -175,6 +175,7 @@ CallScope::CallScope(Face* self, int method) : m_core(&self->owner->Core()) {
   if (m_core->m_mode != LogMode::Off) {
     m_index = m_core->m_log.m_records.size();
     m_core->m_log.m_records.push_back(CallRecord{self->RoleName(), method, self->ObjectId(), {}, E_NOTIMPL});
+    m_keepArgs = m_core->m_mode == LogMode::Full;
   }
 }
 
@@ -184,9 +185,7 @@ HRESULT CallScope::Return(HRESULT hr) {
   return hr;
 }
 
-void CallScope::SetArgs(std::string text) {
-  if (m_core->m_mode == LogMode::Full) m_core->m_log.m_records[m_index].args = std::move(text);
-}
+void CallScope::SetArgs(std::string text) { m_core->m_log.m_records[m_index].args = std::move(text); }
 
 void CallScope::Render(std::string& text, LONG value) { text += std::to_string(value); }
 void CallScope::Render(std::string& text, SHORT value) { text += std::to_string(value); }
@@ -216,6 +215,19 @@ void CallScope::Render(std::string& text, const OLECHAR* value) {
     }
   }
   text += '"';
+}
+
+void CallScope::Render(std::string& text, IidArg value) {
+  if (!value.p) {
+    text += "null";
+    return;
+  }
+  const IID& g = *value.p;
+  char buffer[48];
+  std::snprintf(buffer, sizeof buffer, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", static_cast<unsigned>(g.Data1),
+                static_cast<unsigned>(g.Data2), static_cast<unsigned>(g.Data3), g.Data4[0], g.Data4[1], g.Data4[2],
+                g.Data4[3], g.Data4[4], g.Data4[5], g.Data4[6], g.Data4[7]);
+  text += buffer;
 }
 
 void CallScope::Render(std::string& text, OutArg value) { text += value.p ? "&" : "null"; }
@@ -267,6 +279,8 @@ void HostCore::InjectFault(std::string_view role, int method, Fault fault) {
   if (!state) throw std::invalid_argument("stand-in host: no role named " + std::string(role));
   if (method < 0 || method >= kTableSize)
     throw std::invalid_argument("stand-in host: no position " + std::to_string(method) + " in " + std::string(role));
+  if (method == 1 || method == 2)
+    throw std::invalid_argument("stand-in host: AddRef and Release cannot fail");
   state->faults[method].push_back(fault);
 }
 

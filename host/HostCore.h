@@ -211,6 +211,9 @@ struct OutArg {
 struct ObjArg {
   const void* p;
 };
+struct IidArg {
+  const IID* p;  // renders {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}
+};
 struct DoublesArg {
   const double* p;  // null renders "null"
   int count;
@@ -229,7 +232,7 @@ class CallScope {
   // in double quotes or null, and the wrappers above; separated by ",".
   template <class... A>
   CallScope& Args(const A&... args) {
-    if (m_index != kNoRecord) {
+    if (m_keepArgs) {
       std::string text;
       bool first = true;
       ((Append(text, first), Render(text, args)), ...);
@@ -263,12 +266,14 @@ class CallScope {
   static void Render(std::string& text, OutArg value);
   static void Render(std::string& text, ObjArg value);
   static void Render(std::string& text, DoublesArg value);
+  static void Render(std::string& text, IidArg value);
 
   static constexpr size_t kNoRecord = ~size_t{0};
   void SetArgs(std::string text);
 
   HostCore* m_core;
   size_t m_index = kNoRecord;  // an index: entries may call entries, and the log grows
+  bool m_keepArgs = false;
   const Fault* m_fault = nullptr;
   HRESULT m_result = E_NOTIMPL;
 };
@@ -290,7 +295,8 @@ class HostCore {
   uint64_t CallCount(std::string_view role, int method) const;
 
   // Adds a fault for (role, method); the first fault that matches a call applies.
-  // An unknown role name or a position outside the table throws std::invalid_argument.
+  // An unknown role name, a position outside the table, or AddRef/Release (1, 2),
+  // which have no result to fail with, throw std::invalid_argument.
   void InjectFault(std::string_view role, int method, Fault fault);
   void ClearFaults();
 

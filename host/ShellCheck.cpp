@@ -75,7 +75,7 @@ class Welder {
 
 }  // namespace
 
-double ShellTolerance(const std::vector<PlanarFace>& faces) {
+double ShellTolerance(const FaceList& faces) {
   double largest = 0;
   for (const PlanarFace& f : faces) {
     const int n = (f.count == 3 || f.count == 4) ? 3 * f.count : 0;
@@ -84,7 +84,7 @@ double ShellTolerance(const std::vector<PlanarFace>& faces) {
   return std::max(1e-12, 1e-9 * largest);
 }
 
-std::string ShellProblem(const std::vector<PlanarFace>& faces) {
+std::string ShellProblem(const FaceList& faces) {
   if (faces.empty()) return "no faces";
   for (size_t i = 0; i < faces.size(); ++i) {
     const PlanarFace& f = faces[i];
@@ -100,12 +100,14 @@ std::string ShellProblem(const std::vector<PlanarFace>& faces) {
   for (size_t i = 0; i < faces.size(); ++i) {
     const PlanarFace& f = faces[i];
     uint32_t v[4];
-    for (int c = 0; c < f.count; ++c) v[c] = welder.Vertex(&f.corners[static_cast<size_t>(3 * c)]);
     for (int c = 0; c < f.count; ++c) {
-      const uint32_t a = v[c], b = v[(c + 1) % f.count];
-      if (a == b) return "face " + std::to_string(i) + " has a side of zero length";
-      sides.push_back(static_cast<uint64_t>(a) << 32 | b);
+      v[c] = welder.Vertex(&f.corners[static_cast<size_t>(3 * c)]);
+      // A repeated corner makes a side of zero length, or folds the face onto
+      // itself so that its own sides would pair up.
+      for (int e = 0; e < c; ++e)
+        if (v[e] == v[c]) return "face " + std::to_string(i) + " has the same corner twice";
     }
+    for (int c = 0; c < f.count; ++c) sides.push_back(static_cast<uint64_t>(v[c]) << 32 | v[(c + 1) % f.count]);
   }
   std::sort(sides.begin(), sides.end());
   if (std::adjacent_find(sides.begin(), sides.end()) != sides.end())

@@ -287,7 +287,7 @@ SketchSegment::SketchSegment(HostCore& core, int sketch, size_t line)
     : Object(core), m_sketch(sketch), m_line(line), m_face(*this, HostEntries::SketchSegmentTable()) {}
 
 Document::Document(StandInHost& host, DocumentKind kind)
-    : Object(host), m_host(&host), m_kind(kind), m_docFace(*this, HostEntries::DocumentTable()) {
+    : Object(host), m_kind(kind), m_docFace(*this, HostEntries::DocumentTable()) {
   if (kind == DocumentKind::Part) m_partFace.emplace(*this, HostEntries::PartDocumentTable());
 }
 

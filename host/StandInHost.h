@@ -13,7 +13,7 @@
 //   EXPECT_EQ(part->Bodies().size(), 1u);
 //   EXPECT_TRUE(host.ReferenceProblems().empty());
 //
-// StandInHostTest.h has a gtest fixture that does the last check in TearDown.
+// StandInHostTest.h has a gtest fixture that makes the last check for every test.
 //
 // What the host hands out:
 // - Application() is the host's own reference: the client neither needs nor may
@@ -37,6 +37,15 @@
 //                    560 redraw, 656 enter/leave the 3D sketch
 //   HostPartDocument 31 new temporary body
 //   HostBody         12 build the body from the faces, 72 add a planar face
+//
+// What the host refuses, as a modeller would (nothing refused is stored):
+// - document 542 outside an open 3D sketch: E_FAIL; a coordinate that is not a
+//   finite number: E_INVALIDARG;
+// - body 72 with a count other than 3 or 4, a null array or a non-finite value:
+//   E_INVALIDARG;
+// - body 12 when the faces do not form closed shells (see ShellCheck.h: corners
+//   match within 1e-9 of the largest coordinate, at least 1e-12 m): E_FAIL, and the
+//   part gets no body; on a body that was built, not temporary: E_UNEXPECTED.
 #pragma once
 
 #include <array>
@@ -83,7 +92,7 @@ class Body : public Object {
  public:
   Body(HostCore& core, Document& part, bool temporary);
   bool Temporary() const { return m_temporary; }
-  const std::vector<PlanarFace>& Faces() const { return m_faces; }
+  const FaceList& Faces() const { return m_faces; }
   // Why the last build of this temporary body failed; empty when it did not.
   const std::string& BuildProblem() const { return m_buildProblem; }
   Document& Part() const { return *m_part; }
@@ -94,7 +103,7 @@ class Body : public Object {
   friend struct HostEntries;
   Document* m_part;
   bool m_temporary;
-  std::vector<PlanarFace> m_faces;
+  FaceList m_faces;
   std::string m_buildProblem;
   Face m_face;
 };
@@ -159,7 +168,6 @@ class Document : public Object {
  private:
   friend struct HostEntries;
 
-  StandInHost* m_host;
   DocumentKind m_kind;
   LONG m_unit = kUnitAsCreated;
   std::vector<LONG> m_addToDatabase, m_displayWhenAdded, m_sketchCalls;

@@ -53,6 +53,8 @@ TEST_F(HostCore, QueryInterfaceAnswersItsRolesOnly) {
   EXPECT_EQ(app->QueryInterface(standin::kRoleDocument.iid, &out), E_NOINTERFACE);
   EXPECT_EQ(out, nullptr);
   EXPECT_EQ(app->QueryInterface(IID_IUnknown, nullptr), E_POINTER);
+  EXPECT_EQ(host.Log().Lines(true)[4], "HostApplication.0({83A33D22-27C5-11CE-BFD4-00400513BB57},&)");
+  EXPECT_EQ(host.Log().Lines(true).back(), "HostApplication.0({00000000-0000-0000-C000-000000000046},null)");
 }
 
 TEST_F(HostCore, PartAnswersDocumentRoleOnTheSameObject) {
@@ -127,12 +129,34 @@ TEST_F(HostCore, FaultOnUnknownRoleOrPositionIsRefused) {
   EXPECT_THROW(host.InjectFault("HostAplication", 19, Fault::Fail()), std::invalid_argument);
   EXPECT_THROW(host.InjectFault("HostApplication", 5000, Fault::Fail()), std::invalid_argument);
   EXPECT_THROW(host.InjectFault("HostApplication", -1, Fault::Fail()), std::invalid_argument);
+  EXPECT_THROW(host.InjectFault("HostApplication", 2, Fault::Fail()), std::invalid_argument);
 }
 
-TEST_F(HostCore, FaultOnATrapReplacesNotImplemented) {
+TEST_F(HostCore, FaultHitsOnlyItsRoleAndPosition) {
   host.InjectFault("HostApplication", 300, Fault::Fail(E_ABORT));
-  EXPECT_EQ(At<300>(host.Application()), E_ABORT);
+  host.InjectFault("HostApplication", 17, Fault::Fail(E_ABORT));
+  EXPECT_EQ(At<300>(host.Application()), E_ABORT);  // a trap, failing instead
   EXPECT_EQ(At<301>(host.Application()), E_NOTIMPL);
+  // Position 17 of the frame is another operation than position 17 of the application.
+  CountedPtr<HostFrame> frame;
+  ASSERT_EQ(At<15>(host.Application(), frame.Out()), S_OK);
+  LONG handle = 0;
+  EXPECT_EQ(At<17>(frame.Get(), &handle), S_OK);
+  EXPECT_EQ(handle, host.MainWindow());
+}
+
+TEST_F(HostCore, LogTellsObjectsApart) {
+  CountedPtr<HostPartDocument> first, second;
+  ASSERT_EQ(At<19>(host.Application(), first.Out()), S_OK);
+  ASSERT_EQ(At<19>(host.Application(), second.Out()), S_OK);
+  host.Log().Clear();
+  At<31>(second.Get(), static_cast<HostBody**>(nullptr));
+  At<31>(first.Get(), static_cast<HostBody**>(nullptr));
+  const auto& records = host.Log().Records();
+  ASSERT_EQ(records.size(), 2u);
+  EXPECT_EQ(records[0].TextWithObject(), "HostPartDocument#" + std::to_string(host.Documents()[1]->Id()) + ".31(null)");
+  EXPECT_EQ(records[1].TextWithObject(), "HostPartDocument#" + std::to_string(host.Documents()[0]->Id()) + ".31(null)");
+  EXPECT_EQ(records[0].result, E_POINTER);
 }
 
 TEST_F(HostCore, LogModesKeepCountsAndDropWhatTheySay) {

@@ -255,6 +255,8 @@ TEST_F(HostModel, ClosedShellsBuildAndOpenOrFlippedOnesDoNot) {
          f.push_back({0, 1, 1});
          return f;
        }(), {}, false},
+      {"a quad folded onto itself, alone", {{0, 1, 0, 2}}, {}, false},
+      {"two triangles back to back, no volume but closed", {{0, 1, 2}, {0, 2, 1}}, {}, true},
       {"no faces", {}, {}, false},
   };
   size_t expectedBodies = 0;
