@@ -30,7 +30,7 @@ class Builders : public BridgeTest {
   void EnterSketch() { HostOp::Insert3DSketch(doc.Get(), 0); }
   const standin::Document& Doc() const { return *host.Documents().back(); }
   // The faces the host received for the latest temporary body, built or not.
-  const std::vector<standin::PlanarFace>& Faces() const {
+  const standin::FaceList& Faces() const {
     if (!Doc().Bodies().empty()) return Doc().Bodies().back()->Faces();
     return Doc().TemporaryBodies().back()->Faces();
   }
@@ -172,10 +172,10 @@ TEST_F(Builders, ScaleChangesCornersNotNormals) {
   const ON_Mesh sphere = testmesh::Sphere(6, 8, 3.0f);
   NewPart();
   ASSERT_EQ(CreateSolidFromMesh(part.Get(), sphere, 0.001, 0), 1);
-  const std::vector<standin::PlanarFace> mm = Faces();
+  const standin::FaceList mm = Faces();
   NewPart();
   ASSERT_EQ(CreateSolidFromMesh(part.Get(), sphere, 1.0, 0), 1);
-  const std::vector<standin::PlanarFace> m = Faces();
+  const standin::FaceList m = Faces();
   ASSERT_EQ(mm.size(), static_cast<size_t>(sphere.FaceCount()));
   ASSERT_EQ(m.size(), mm.size());
   for (size_t f = 0; f < m.size(); ++f) {
