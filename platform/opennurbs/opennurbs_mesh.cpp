@@ -205,15 +205,26 @@ bool ON_MeshTopology::Create(const ON_Mesh* mesh) {
   const ON_3fPoint* V = mesh->m_V.Array();
   const ON_MeshFace* F = mesh->m_F.Array();
 
-  // One scratch block serves every step in turn: fresh memory costs a page
-  // fault per page on first touch, which would otherwise dominate a large build.
+  // One scratch block serves every step in turn, and it is the storage the edges
+  // are finally written into: fresh memory costs a page fault per page on first
+  // touch, which would otherwise dominate the build of a large mesh. The edges
+  // are two ints each, so the block is used as ints until they are written.
   long long sideBound = 0;
   for (int f = 0; f < nF; ++f) sideBound += F[f].IsTriangle() ? 3 : 4;
   const size_t vertexTable = TableSize(static_cast<size_t>(nV));
   size_t scratchSize = vertexTable;
   const size_t edgeNeeds = 3 * static_cast<size_t>(nV) + static_cast<size_t>(sideBound) + 1;
   if (edgeNeeds > scratchSize) scratchSize = edgeNeeds;
-  std::unique_ptr<int[]> scratch(new int[scratchSize]);
+  static_assert(sizeof(ON_MeshTopologyEdge) == 2 * sizeof(int), "an edge is two ints");
+  std::unique_ptr<int[]> ownScratch;  // only when the block would not fit an int capacity
+  int* scratch = nullptr;
+  if ((scratchSize + 1) / 2 <= static_cast<size_t>(INT_MAX)) {
+    m_tope.SetCapacity(static_cast<int>((scratchSize + 1) / 2));
+    scratch = reinterpret_cast<int*>(m_tope.Array());
+  } else {
+    ownScratch.reset(new int[scratchSize]);
+    scratch = ownScratch.get();
+  }
 
   // 1. Topology vertices: one per distinct location, numbered as first met. The
   // table holds the first mesh vertex of each location.
@@ -224,8 +235,8 @@ bool ON_MeshTopology::Create(const ON_Mesh* mesh) {
     const size_t mask = vertexTable - 1;
     const uint64_t seed =
         Mix(static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
-            static_cast<uint64_t>(reinterpret_cast<uintptr_t>(scratch.get())));
-    int* table = scratch.get();
+            static_cast<uint64_t>(reinterpret_cast<uintptr_t>(scratch)));
+    int* table = scratch;
     std::memset(table, 0xFF, vertexTable * sizeof(int));
     constexpr int kAhead = 16;  // table slots are fetched this many vertices early
     for (int v = 0; v < nV; ++v) {
@@ -252,7 +263,7 @@ bool ON_MeshTopology::Create(const ON_Mesh* mesh) {
   m_topv.SetCount(nT);
   ON_MeshTopologyVertex* topv = m_topv.Array();
   {
-    int* start = scratch.get();
+    int* start = scratch;
     std::memset(start, 0, sizeof(int) * (nT + 1));
     for (int v = 0; v < nV; ++v) ++start[map[v]];
     for (int t = 0; t < nT; ++t) topv[t].m_v_count = start[t];
@@ -275,7 +286,7 @@ bool ON_MeshTopology::Create(const ON_Mesh* mesh) {
     // Side s = 4 * face + k. Faces with a bad index, and sides whose ends are one
     // topology vertex, get -1; the others first hold the side that opened their
     // group and then, in step 2c, the edge.
-    int* start = scratch.get();
+    int* start = scratch;
     std::memset(start, 0, sizeof(int) * (nT + 1));
     for (int f = 0; f < nF; ++f) {
       const ON_MeshFace& face = F[f];
@@ -298,7 +309,7 @@ bool ON_MeshTopology::Create(const ON_Mesh* mesh) {
 
     // 2a. Each group lists its sides in side order, each as its side number times
     // two, plus 1 when the side runs from the upper vertex down.
-    int* grouped = scratch.get() + (nT + 1);
+    int* grouped = scratch + (nT + 1);
     for (int f = 0; f < nF; ++f) {
       const ON_MeshFace& face = F[f];
       const ON_MeshTopologyFace& tf = topf[f];
@@ -341,7 +352,7 @@ bool ON_MeshTopology::Create(const ON_Mesh* mesh) {
 
     // 2c. In side order, the first side of a pair makes the edge; the later ones,
     // whose first side comes earlier, take its edge.
-    m_tope.SetCount(nE);
+    m_tope.SetCount(nE);  // within the capacity: the scratch block stays where it is
     ON_MeshTopologyEdge* out = m_tope.Array();
     nE = 0;
     for (int f = 0; f < nF; ++f) {
@@ -367,6 +378,7 @@ bool ON_MeshTopology::Create(const ON_Mesh* mesh) {
     }
   }
 
+  m_tope.Shrink();
   m_mesh = mesh;
   m_builtVertexCount = nV;
   m_builtFaceCount = nF;

@@ -61,8 +61,7 @@ TEST_P(TopologyCases, VerticesEdgesAndOrder) {
 INSTANTIATE_TEST_SUITE_P(
     Meshes, TopologyCases,
     ::testing::Values(
-        TopoCase{"Empty", {}, 0, {}},
-        TopoCase{"VerticesWithoutFaces", {{P0, P1, P2}, {}}, 3, {}},
+        TopoCase{"Empty", {}, 0, {}}, TopoCase{"VerticesWithoutFaces", {{P0, P1, P2}, {}}, 3, {}},
         TopoCase{"TwoTrianglesSharingIndices",
                  {{P0, P1, P2, P3}, {{0, 1, 2, 2}, {0, 2, 3, 3}}},
                  4,
@@ -130,7 +129,8 @@ TEST(ON_MeshTopology, IsValidCatchesTamperedLists) {
   {
     const ON_MeshTopology& t = m.Topology();
     ASSERT_TRUE(t.IsValid());
-    std::swap(const_cast<ON_MeshTopology&>(t).m_tope[1].m_topvi[0], const_cast<ON_MeshTopology&>(t).m_tope[1].m_topvi[1]);
+    std::swap(const_cast<ON_MeshTopology&>(t).m_tope[1].m_topvi[0],
+              const_cast<ON_MeshTopology&>(t).m_tope[1].m_topvi[1]);
     EXPECT_FALSE(t.IsValid());
   }
   m.DestroyTopology();
@@ -230,10 +230,23 @@ TEST(ON_MeshTopology, CacheIsKeptThenDroppedByEveryChange) {
       {"Rotate", [](ON_Mesh& x) { x.Rotate(0.5, ON_zaxis, ON_origin); }, 3},
       {"Translate", [](ON_Mesh& x) { x.Translate(ON_3dVector(1, 2, 3)); }, 3},
       {"Destroy", [](ON_Mesh& x) { x.Destroy(); }, 0},
-      {"Assign", [](ON_Mesh& x) { x = Build({{P0, P1, P2, P3}, {{0, 1, 2, 3}}}); }, 4},
+      {"Assign",
+       [](ON_Mesh& x) {
+         x = Build({{P0, P1, P2, P3}, {{0, 1, 2, 3}}});
+       },
+       4},
       // Direct edits that change a count are noticed even without DestroyTopology.
-      {"DirectFaceAppend", [](ON_Mesh& x) { x.m_F.Append(ON_MeshFace{{0, 2, 3, 3}}); }, 5},
-      {"DirectDestroyTopology", [](ON_Mesh& x) { x.m_F[0].vi[1] = 3; x.DestroyTopology(); }, 3},
+      {"DirectFaceAppend",
+       [](ON_Mesh& x) {
+         x.m_F.Append(ON_MeshFace{{0, 2, 3, 3}});
+       },
+       5},
+      {"DirectDestroyTopology",
+       [](ON_Mesh& x) {
+         x.m_F[0].vi[1] = 3;
+         x.DestroyTopology();
+       },
+       3},
   };
   for (const Change& c : changes) {
     ON_Mesh x = Build({{P0, P1, P2, P3}, {{0, 1, 2, 2}}});
@@ -257,7 +270,7 @@ TEST(ON_MeshTopology, CopiesBuildTheirOwn) {
   c.SetTriangle(0, 0, 1, 2);
   EXPECT_EQ(c.Topology().TopEdgeCount(), 3);
   EXPECT_EQ(a.Topology().TopEdgeCount(), 4);  // the original is untouched
-  a = a;                                       // self-assignment keeps everything
+  a = a;                                      // self-assignment keeps everything
   EXPECT_EQ(a.Topology().TopEdgeCount(), 4);
 
   // Meshes that move as the array grows keep a topology of their own.

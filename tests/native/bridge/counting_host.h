@@ -1,6 +1,7 @@
-// A host for benchmarks: the positions the mesh import calls, each counting its
-// calls and doing nothing else; no allocation, no log. Interfaces handed out are
-// the host's own static objects and reference counts are not kept.
+// A host for benchmarks and for tests that fail allocations: the positions the
+// mesh import calls, each counting its calls and doing nothing else; it never
+// allocates and keeps no log. Interfaces handed out are static objects; `refs`
+// is the balance of references handed out and released.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +15,7 @@ struct Counters {
   uint64_t faces = 0;       // body 72
   uint64_t lines = 0;       // document 542
   uint64_t builds = 0;      // body 12
+  int64_t refs = 0;         // references handed out less references released
 };
 
 Counters& Count();

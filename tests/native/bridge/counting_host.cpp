@@ -1,5 +1,7 @@
 #include "counting_host.h"
 
+#include <typeinfo>
+
 namespace countinghost {
 namespace {
 
@@ -18,10 +20,12 @@ HRESULT STDMETHODCALLTYPE QueryInterface(Object*, const IID&, void** out) {
 }
 ULONG STDMETHODCALLTYPE AddRef(Object*) {
   ++g_counters.calls;
+  ++g_counters.refs;
   return 2;
 }
 ULONG STDMETHODCALLTYPE Release(Object*) {
   ++g_counters.calls;
+  --g_counters.refs;
   return 1;
 }
 // Every position the import does not call: a call here would be a bridge fault.
@@ -32,16 +36,19 @@ Object g_doc, g_part, g_body, g_segment;
 HRESULT STDMETHODCALLTYPE GiveDoc(Object*, void** out) {
   ++g_counters.calls;
   *out = &g_doc;
+  ++g_counters.refs;
   return S_OK;
 }
 HRESULT STDMETHODCALLTYPE GivePart(Object*, void** out) {
   ++g_counters.calls;
   *out = &g_part;
+  ++g_counters.refs;
   return S_OK;
 }
 HRESULT STDMETHODCALLTYPE GiveBody(Object*, void** out) {
   ++g_counters.calls;
   *out = &g_body;
+  ++g_counters.refs;
   return S_OK;
 }
 HRESULT STDMETHODCALLTYPE Nothing(Object*) {
@@ -55,7 +62,10 @@ HRESULT STDMETHODCALLTYPE NothingLong(Object*, LONG) {
 HRESULT STDMETHODCALLTYPE Line(Object*, double, double, double, double, double, double, void** out) {
   ++g_counters.calls;
   ++g_counters.lines;
-  if (out) *out = &g_segment;
+  if (out) {
+    *out = &g_segment;
+    ++g_counters.refs;
+  }
   return S_OK;
 }
 HRESULT STDMETHODCALLTYPE Face(Object*, LONG, const double*, const double*) {
@@ -66,18 +76,28 @@ HRESULT STDMETHODCALLTYPE Face(Object*, LONG, const double*, const double*) {
 HRESULT STDMETHODCALLTYPE Build(Object*, void** out) {
   ++g_counters.calls;
   ++g_counters.builds;
-  if (out) *out = &g_segment;
+  if (out) {
+    *out = &g_segment;
+    ++g_counters.refs;
+  }
   return S_OK;
 }
 
+// The storage carries the two words the Itanium C++ ABI puts before a virtual
+// table (offset to top, type information), so that sanitizer type checks in the
+// client see an object of the role's interface type.
 struct Table {
-  void* entries[kTableSize];
-  Table() {
-    for (void*& e : entries) e = reinterpret_cast<void*>(&Trap);
+  void* slots[kTableSize + 2];
+  void** entries = slots + 2;
+  explicit Table(const std::type_info& type) {
+    slots[0] = nullptr;
+    slots[1] = const_cast<void*>(static_cast<const void*>(&type));
+    for (int i = 0; i < kTableSize; ++i) entries[i] = reinterpret_cast<void*>(&Trap);
     entries[0] = reinterpret_cast<void*>(&QueryInterface);
     entries[1] = reinterpret_cast<void*>(&AddRef);
     entries[2] = reinterpret_cast<void*>(&Release);
   }
+  Table(const Table&) = delete;
   Table& Set(int position, void* entry) {
     entries[position] = entry;
     return *this;
@@ -85,34 +105,40 @@ struct Table {
 };
 
 const Table& AppTable() {
-  static const Table t = Table()
-                             .Set(8, reinterpret_cast<void*>(&GiveDoc))
-                             .Set(19, reinterpret_cast<void*>(&GivePart));
+  static Table t(typeid(HostApplication));
+  static const bool set =
+      (t.Set(8, reinterpret_cast<void*>(&GiveDoc)).Set(19, reinterpret_cast<void*>(&GivePart)), true);
+  (void)set;
   return t;
 }
 const Table& DocTable() {
-  static const Table t = Table()
-                             .Set(14, reinterpret_cast<void*>(&NothingLong))
-                             .Set(82, reinterpret_cast<void*>(&Nothing))
-                             .Set(235, reinterpret_cast<void*>(&NothingLong))
-                             .Set(237, reinterpret_cast<void*>(&NothingLong))
-                             .Set(349, reinterpret_cast<void*>(&Nothing))
-                             .Set(542, reinterpret_cast<void*>(&Line))
-                             .Set(560, reinterpret_cast<void*>(&Nothing))
-                             .Set(656, reinterpret_cast<void*>(&NothingLong));
+  static Table t(typeid(HostDocument));
+  static const bool set = (t.Set(14, reinterpret_cast<void*>(&NothingLong))
+                               .Set(82, reinterpret_cast<void*>(&Nothing))
+                               .Set(235, reinterpret_cast<void*>(&NothingLong))
+                               .Set(237, reinterpret_cast<void*>(&NothingLong))
+                               .Set(349, reinterpret_cast<void*>(&Nothing))
+                               .Set(542, reinterpret_cast<void*>(&Line))
+                               .Set(560, reinterpret_cast<void*>(&Nothing))
+                               .Set(656, reinterpret_cast<void*>(&NothingLong)),
+                           true);
+  (void)set;
   return t;
 }
 const Table& PartTable() {
-  static const Table t = Table().Set(31, reinterpret_cast<void*>(&GiveBody));
+  static Table t(typeid(HostPartDocument));
+  static const bool set = (t.Set(31, reinterpret_cast<void*>(&GiveBody)), true);
+  (void)set;
   return t;
 }
 const Table& BodyTable() {
-  static const Table t =
-      Table().Set(12, reinterpret_cast<void*>(&Build)).Set(72, reinterpret_cast<void*>(&Face));
+  static Table t(typeid(HostBody));
+  static const bool set = (t.Set(12, reinterpret_cast<void*>(&Build)).Set(72, reinterpret_cast<void*>(&Face)), true);
+  (void)set;
   return t;
 }
 const Table& PlainTable() {
-  static const Table t;
+  static Table t(typeid(IDispatch));
   return t;
 }
 
