@@ -4,9 +4,16 @@
 // - SolidImport / SketchImport: ImportMeshes as the Import command calls it
 //   (work copy and BreakQuads, or the topology, included);
 // - SolidBuilder / SketchBuilder: the builders alone (the sketch builder with its
-//   topology cached), whose allocation count must not grow with the mesh.
+//   topology cached), whose allocation count must not grow with the mesh;
+// - TopologyWarmHeap (run last): the topology again with the C heap told to keep
+//   freed memory, so that pages are reused instead of faulted in afresh each time.
+//   Topology itself shows what a first build in a fresh process pays (glibc hands
+//   large freed blocks back to the system, so every iteration touches new pages);
+//   the difference is the operating system's cost of first touches.
 // Counters: allocs and bytes per call (C and C++ heap), host calls per call.
 #include <benchmark/benchmark.h>
+
+#include <malloc.h>
 
 #include <cmath>
 
@@ -77,6 +84,16 @@ void Topology(benchmark::State& state, bool quads) {
   });
 }
 
+void TopologyWarmHeap(benchmark::State& state, bool quads) {
+  static const bool keep = [] {
+    mallopt(M_MMAP_THRESHOLD, 1 << 30);
+    mallopt(M_TRIM_THRESHOLD, 1 << 30);
+    return true;
+  }();
+  (void)keep;
+  Topology(state, quads);
+}
+
 void SolidImport(benchmark::State& state, bool quads) {
   ON_ClassArray<ON_Mesh> meshes;
   meshes.Append(Grid(static_cast<int>(state.range(0)), quads, true));
@@ -136,5 +153,8 @@ BENCHMARK_CAPTURE(SolidBuilder, triangles, false)->Apply(Sizes);
 BENCHMARK_CAPTURE(SolidBuilder, quads, true)->Apply(Sizes);
 BENCHMARK_CAPTURE(SketchBuilder, triangles, false)->Apply(Sizes);
 BENCHMARK_CAPTURE(SketchBuilder, quads, true)->Apply(Sizes);
+
+BENCHMARK_CAPTURE(TopologyWarmHeap, triangles, false)->Apply(Sizes);
+BENCHMARK_CAPTURE(TopologyWarmHeap, quads, true)->Apply(Sizes);
 
 BENCHMARK_MAIN();
