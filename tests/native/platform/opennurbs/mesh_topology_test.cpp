@@ -10,12 +10,12 @@
 
 namespace {
 
-struct MeshSpec {
+struct MeshData {
   std::vector<ON_3fPoint> v;
   std::vector<std::array<int, 4>> f;  // a triangle repeats its third index
 };
 
-ON_Mesh Build(const MeshSpec& s) {
+ON_Mesh Build(const MeshData& s) {
   ON_Mesh m;
   for (size_t i = 0; i < s.v.size(); ++i) m.SetVertex(static_cast<int>(i), s.v[i]);
   for (size_t i = 0; i < s.f.size(); ++i) {
@@ -38,7 +38,7 @@ const ON_3fPoint P0(0, 0, 0), P1(1, 0, 0), P2(1, 1, 0), P3(0, 1, 0);
 
 struct TopoCase {
   const char* name;
-  MeshSpec mesh;
+  MeshData mesh;
   int topVertices;
   std::vector<std::pair<int, int>> edges;  // expected, in order
 };
