@@ -1,5 +1,7 @@
 #include "ZTKSWON.h"
 
+#include <new>
+
 #include "ComHolders.h"
 #include "ZTKMesh.h"
 #include "ZTKProgress.h"
@@ -17,8 +19,8 @@ void LeaveSketch(HostDocument* doc) {
 
 // The new part and its active document, with the length unit set. False (and the
 // text stored) when the host gives no part or no document.
-bool NewPart(HostApplication* app, const wchar_t* noPartText, CountedPtr<HostPartDocument>& part,
-             CountedPtr<HostDocument>& doc, int unitsIndex, double* scale) {
+bool MakePart(HostApplication* app, const wchar_t* noPartText, CountedPtr<HostPartDocument>& part,
+              CountedPtr<HostDocument>& doc, int unitsIndex, double* scale) {
   if (app) HostOp::NewPart(app, part.Out());
   if (!part) {
     ZTKSWON::SetLastErrorText(noPartText);
@@ -49,8 +51,8 @@ CString ZTKSWON::GetLastErrorText() { return LastErrorText; }
 
 void ZTKSWON::SetLastErrorText(const CString& text) { LastErrorText = text; }
 
-BOOL ImportMeshes(HostApplication* app, const ON_ClassArray<ON_Mesh>& meshes, int unitsIndex, int importKind,
-                  BOOL multiBody, BOOL progress) {
+static BOOL ImportMeshesUnguarded(HostApplication* app, const ON_ClassArray<ON_Mesh>& meshes, int unitsIndex,
+                                  int importKind, BOOL multiBody, BOOL progress) {
   if (!multiBody) {
     for (int i = 0; i < meshes.Count(); ++i)
       if (!ImportMeshAsPart(app, meshes[i], unitsIndex, importKind, progress)) return 0;
@@ -60,7 +62,7 @@ BOOL ImportMeshes(HostApplication* app, const ON_ClassArray<ON_Mesh>& meshes, in
   CountedPtr<HostPartDocument> part;
   CountedPtr<HostDocument> doc;
   double scale = 1.0;
-  if (!NewPart(app, L"Unable to create part", part, doc, unitsIndex, &scale)) return 0;
+  if (!MakePart(app, L"Unable to create part", part, doc, unitsIndex, &scale)) return 0;
   if (importKind == ImportAs3DSketch) HostOp::Insert3DSketch(doc.Get(), 0);
 
   // One work mesh for all meshes: assignment reuses its storage from mesh to mesh.
@@ -84,11 +86,25 @@ BOOL ImportMeshes(HostApplication* app, const ON_ClassArray<ON_Mesh>& meshes, in
   return result;
 }
 
+// The import's entry: memory running out while a very large mesh is copied or
+// its topology built ends the import like any other failure, with the host
+// interfaces released on the way out, instead of an exception that would cross
+// the host's COM call.
+BOOL ImportMeshes(HostApplication* app, const ON_ClassArray<ON_Mesh>& meshes, int unitsIndex, int importKind,
+                  BOOL multiBody, BOOL progress) {
+  try {
+    return ImportMeshesUnguarded(app, meshes, unitsIndex, importKind, multiBody, progress);
+  } catch (const std::bad_alloc&) {
+    ZTKSWON::SetLastErrorText(L"Not enough memory to import the meshes");
+    return 0;
+  }
+}
+
 BOOL ImportMeshAsPart(HostApplication* app, const ON_Mesh& mesh, int unitsIndex, int importKind, BOOL progress) {
   CountedPtr<HostPartDocument> part;
   CountedPtr<HostDocument> doc;
   double scale = 1.0;
-  if (!NewPart(app, L"Unable to create new part", part, doc, unitsIndex, &scale)) return 0;
+  if (!MakePart(app, L"Unable to create new part", part, doc, unitsIndex, &scale)) return 0;
   if (importKind == ImportAs3DSketch) HostOp::Insert3DSketch(doc.Get(), 0);
 
   BOOL result = 1;

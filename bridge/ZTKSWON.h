@@ -31,7 +31,7 @@ BOOL ImportMeshAsPart(HostApplication* app, const ON_Mesh& mesh, int unitsIndex,
 
 // One sketch line per topology edge of the mesh, in the topology's order, into the
 // 3D sketch open in `doc`; coordinates times `scale`. Lines the host refuses are
-// missing, which is not a failure.
+// missing, which is not a failure; a null document gets none. Always 1.
 BOOL CreateSketchFromMesh(HostDocument* doc, const ON_Mesh& mesh, double scale, BOOL progress);
 
 // CreateSketchFromMesh for every mesh, under one progress window.
@@ -39,6 +39,9 @@ BOOL CreateSketchFromMeshes(HostDocument* doc, const ON_ClassArray<ON_Mesh>& mes
 
 // One temporary body with one planar face per mesh face (corners times `scale`,
 // the unit normal of the first three corners), then one body built from them.
+// A mesh with a face index outside its vertices is refused before any host call
+// ("Unable to create body from surfaces"), as is a null part ("Unable to create
+// new body").
 BOOL CreateSolidFromMesh(HostPartDocument* part, const ON_Mesh& mesh, double scale, BOOL progress);
 
 namespace ZTKSWON {

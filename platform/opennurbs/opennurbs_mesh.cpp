@@ -1,5 +1,6 @@
 #include "opennurbs_mesh.h"
 
+#include <chrono>
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -159,8 +160,10 @@ struct VertexKey {
 
 inline VertexKey KeyOf(const ON_3fPoint& p) { return {KeyBits(p.x), KeyBits(p.y), KeyBits(p.z)}; }
 
-inline uint64_t HashOf(const VertexKey& k) {
-  return Mix((static_cast<uint64_t>(k.x) << 32 | k.y) ^ Mix(k.z + 0x9E3779B97F4A7C15ull));
+// Seeded per build: the mixer is invertible, so without a seed a crafted file
+// could put every vertex on one probe chain. The numbering does not depend on it.
+inline uint64_t HashOf(const VertexKey& k, uint64_t seed) {
+  return Mix((static_cast<uint64_t>(k.x) << 32 | k.y) ^ Mix(k.z ^ seed));
 }
 
 // A power of two at least 4/3 of n (load factor at most 3/4), at least 16.
@@ -202,15 +205,26 @@ bool ON_MeshTopology::Create(const ON_Mesh* mesh) {
   const ON_3fPoint* V = mesh->m_V.Array();
   const ON_MeshFace* F = mesh->m_F.Array();
 
-  // One scratch block serves every step in turn: fresh memory costs a page
-  // fault per page on first touch, which would otherwise dominate a large build.
+  // One scratch block serves every step in turn, and it is the storage the edges
+  // are finally written into: fresh memory costs a page fault per page on first
+  // touch, which would otherwise dominate the build of a large mesh. The edges
+  // are two ints each, so the block is used as ints until they are written.
   long long sideBound = 0;
   for (int f = 0; f < nF; ++f) sideBound += F[f].IsTriangle() ? 3 : 4;
   const size_t vertexTable = TableSize(static_cast<size_t>(nV));
   size_t scratchSize = vertexTable;
   const size_t edgeNeeds = 3 * static_cast<size_t>(nV) + static_cast<size_t>(sideBound) + 1;
   if (edgeNeeds > scratchSize) scratchSize = edgeNeeds;
-  std::unique_ptr<int[]> scratch(new int[scratchSize]);
+  static_assert(sizeof(ON_MeshTopologyEdge) == 2 * sizeof(int), "an edge is two ints");
+  std::unique_ptr<int[]> ownScratch;  // only when the block would not fit an int capacity
+  int* scratch = nullptr;
+  if ((scratchSize + 1) / 2 <= static_cast<size_t>(INT_MAX)) {
+    m_tope.SetCapacity(static_cast<int>((scratchSize + 1) / 2));
+    scratch = reinterpret_cast<int*>(m_tope.Array());
+  } else {
+    ownScratch.reset(new int[scratchSize]);
+    scratch = ownScratch.get();
+  }
 
   // 1. Topology vertices: one per distinct location, numbered as first met. The
   // table holds the first mesh vertex of each location.
@@ -219,15 +233,18 @@ bool ON_MeshTopology::Create(const ON_Mesh* mesh) {
   int nT = 0;
   {
     const size_t mask = vertexTable - 1;
-    int* table = scratch.get();
+    const uint64_t seed =
+        Mix(static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+            static_cast<uint64_t>(reinterpret_cast<uintptr_t>(scratch)));
+    int* table = scratch;
     std::memset(table, 0xFF, vertexTable * sizeof(int));
     constexpr int kAhead = 16;  // table slots are fetched this many vertices early
     for (int v = 0; v < nV; ++v) {
 #if defined(__GNUC__)
-      if (v + kAhead < nV) __builtin_prefetch(table + (HashOf(KeyOf(V[v + kAhead])) & mask));
+      if (v + kAhead < nV) __builtin_prefetch(table + (HashOf(KeyOf(V[v + kAhead]), seed) & mask));
 #endif
       const VertexKey k = KeyOf(V[v]);
-      size_t s = HashOf(k) & mask;
+      size_t s = HashOf(k, seed) & mask;
       for (;;) {
         const int rep = table[s];
         if (rep < 0) {
@@ -246,7 +263,7 @@ bool ON_MeshTopology::Create(const ON_Mesh* mesh) {
   m_topv.SetCount(nT);
   ON_MeshTopologyVertex* topv = m_topv.Array();
   {
-    int* start = scratch.get();
+    int* start = scratch;
     std::memset(start, 0, sizeof(int) * (nT + 1));
     for (int v = 0; v < nV; ++v) ++start[map[v]];
     for (int t = 0; t < nT; ++t) topv[t].m_v_count = start[t];
@@ -269,7 +286,7 @@ bool ON_MeshTopology::Create(const ON_Mesh* mesh) {
     // Side s = 4 * face + k. Faces with a bad index, and sides whose ends are one
     // topology vertex, get -1; the others first hold the side that opened their
     // group and then, in step 2c, the edge.
-    int* start = scratch.get();
+    int* start = scratch;
     std::memset(start, 0, sizeof(int) * (nT + 1));
     for (int f = 0; f < nF; ++f) {
       const ON_MeshFace& face = F[f];
@@ -292,7 +309,7 @@ bool ON_MeshTopology::Create(const ON_Mesh* mesh) {
 
     // 2a. Each group lists its sides in side order, each as its side number times
     // two, plus 1 when the side runs from the upper vertex down.
-    int* grouped = scratch.get() + (nT + 1);
+    int* grouped = scratch + (nT + 1);
     for (int f = 0; f < nF; ++f) {
       const ON_MeshFace& face = F[f];
       const ON_MeshTopologyFace& tf = topf[f];
@@ -335,7 +352,7 @@ bool ON_MeshTopology::Create(const ON_Mesh* mesh) {
 
     // 2c. In side order, the first side of a pair makes the edge; the later ones,
     // whose first side comes earlier, take its edge.
-    m_tope.SetCount(nE);
+    m_tope.SetCount(nE);  // within the capacity: the scratch block stays where it is
     ON_MeshTopologyEdge* out = m_tope.Array();
     nE = 0;
     for (int f = 0; f < nF; ++f) {
@@ -361,6 +378,7 @@ bool ON_MeshTopology::Create(const ON_Mesh* mesh) {
     }
   }
 
+  m_tope.Shrink();
   m_mesh = mesh;
   m_builtVertexCount = nV;
   m_builtFaceCount = nF;

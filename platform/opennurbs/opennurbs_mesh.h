@@ -55,11 +55,12 @@ struct ON_MeshTopologyFace {
 // - edges in order of first appearance, scanning faces in index order and each
 //   face's sides 0, 1, 2 (, 3);
 // - every list in ascending order.
-// Built in linear time for any input (vertex coordinates are hashed, sides are
-// grouped by their lower end), with a fixed number of allocations whatever the
-// mesh size. This subset carries the vertex, edge and face lists; the lists of
-// edges per vertex and faces per edge are left out, since nothing here reads
-// them and a large mesh would pay for them in time and memory.
+// Built in linear time (vertex coordinates go through a hash seeded anew for each
+// build, sides are grouped by their lower end, so no input forces a slow path),
+// with a fixed number of allocations whatever the mesh size. This subset carries
+// the vertex, edge and face lists; the lists of edges per vertex and faces per
+// edge are left out, since nothing here reads them and a large mesh would pay for
+// them in time and memory.
 class ON_MeshTopology {
  public:
   ON_MeshTopology() = default;

@@ -10,12 +10,12 @@
 
 namespace {
 
-struct MeshSpec {
+struct MeshData {
   std::vector<ON_3fPoint> v;
   std::vector<std::array<int, 4>> f;  // a triangle repeats its third index
 };
 
-ON_Mesh Build(const MeshSpec& s) {
+ON_Mesh Build(const MeshData& s) {
   ON_Mesh m;
   for (size_t i = 0; i < s.v.size(); ++i) m.SetVertex(static_cast<int>(i), s.v[i]);
   for (size_t i = 0; i < s.f.size(); ++i) {
@@ -38,7 +38,7 @@ const ON_3fPoint P0(0, 0, 0), P1(1, 0, 0), P2(1, 1, 0), P3(0, 1, 0);
 
 struct TopoCase {
   const char* name;
-  MeshSpec mesh;
+  MeshData mesh;
   int topVertices;
   std::vector<std::pair<int, int>> edges;  // expected, in order
 };
@@ -61,8 +61,7 @@ TEST_P(TopologyCases, VerticesEdgesAndOrder) {
 INSTANTIATE_TEST_SUITE_P(
     Meshes, TopologyCases,
     ::testing::Values(
-        TopoCase{"Empty", {}, 0, {}},
-        TopoCase{"VerticesWithoutFaces", {{P0, P1, P2}, {}}, 3, {}},
+        TopoCase{"Empty", {}, 0, {}}, TopoCase{"VerticesWithoutFaces", {{P0, P1, P2}, {}}, 3, {}},
         TopoCase{"TwoTrianglesSharingIndices",
                  {{P0, P1, P2, P3}, {{0, 1, 2, 2}, {0, 2, 3, 3}}},
                  4,
@@ -130,7 +129,8 @@ TEST(ON_MeshTopology, IsValidCatchesTamperedLists) {
   {
     const ON_MeshTopology& t = m.Topology();
     ASSERT_TRUE(t.IsValid());
-    std::swap(const_cast<ON_MeshTopology&>(t).m_tope[1].m_topvi[0], const_cast<ON_MeshTopology&>(t).m_tope[1].m_topvi[1]);
+    std::swap(const_cast<ON_MeshTopology&>(t).m_tope[1].m_topvi[0],
+              const_cast<ON_MeshTopology&>(t).m_tope[1].m_topvi[1]);
     EXPECT_FALSE(t.IsValid());
   }
   m.DestroyTopology();
@@ -191,6 +191,23 @@ TEST(ON_MeshTopology, LargeGridMatchesCountsAndStaysValid) {
   EXPECT_EQ(t.TopVertexCount(), (N + 1) * (N + 1));
   EXPECT_EQ(t.TopEdgeCount(), 2 * N * (N + 1) + N * N);
   EXPECT_EQ(t.TopVertexCount() - t.TopEdgeCount() + t.TopFaceCount(), 1);
+  // A rebuild gives the same lists in the same order.
+  const auto before = EdgeEnds(t);
+  m.DestroyTopology();
+  EXPECT_EQ(EdgeEnds(m.Topology()), before);
+}
+
+TEST(ON_MeshTopology, ManyVerticesAtOneLocation) {
+  ON_Mesh m;
+  const int n = 20000;
+  for (int i = 0; i < n; ++i) m.SetVertex(i, ON_3fPoint(i % 2 ? -0.0f : 0.0f, 0.0f, 0.0f));
+  m.SetVertex(n, ON_3fPoint(1, 0, 0));
+  for (int i = 0; i + 1 < n; i += 2) m.SetTriangle(m.FaceCount(), i, i + 1, n);
+  const ON_MeshTopology& t = m.Topology();
+  EXPECT_TRUE(t.IsValid());
+  EXPECT_EQ(t.TopVertexCount(), 2);
+  EXPECT_EQ(t.TopEdgeCount(), 1);
+  EXPECT_EQ(t.m_topv[0].m_v_count, n);
 }
 
 TEST(ON_MeshTopology, CacheIsKeptThenDroppedByEveryChange) {
@@ -213,10 +230,23 @@ TEST(ON_MeshTopology, CacheIsKeptThenDroppedByEveryChange) {
       {"Rotate", [](ON_Mesh& x) { x.Rotate(0.5, ON_zaxis, ON_origin); }, 3},
       {"Translate", [](ON_Mesh& x) { x.Translate(ON_3dVector(1, 2, 3)); }, 3},
       {"Destroy", [](ON_Mesh& x) { x.Destroy(); }, 0},
-      {"Assign", [](ON_Mesh& x) { x = Build({{P0, P1, P2, P3}, {{0, 1, 2, 3}}}); }, 4},
+      {"Assign",
+       [](ON_Mesh& x) {
+         x = Build({{P0, P1, P2, P3}, {{0, 1, 2, 3}}});
+       },
+       4},
       // Direct edits that change a count are noticed even without DestroyTopology.
-      {"DirectFaceAppend", [](ON_Mesh& x) { x.m_F.Append(ON_MeshFace{{0, 2, 3, 3}}); }, 5},
-      {"DirectDestroyTopology", [](ON_Mesh& x) { x.m_F[0].vi[1] = 3; x.DestroyTopology(); }, 3},
+      {"DirectFaceAppend",
+       [](ON_Mesh& x) {
+         x.m_F.Append(ON_MeshFace{{0, 2, 3, 3}});
+       },
+       5},
+      {"DirectDestroyTopology",
+       [](ON_Mesh& x) {
+         x.m_F[0].vi[1] = 3;
+         x.DestroyTopology();
+       },
+       3},
   };
   for (const Change& c : changes) {
     ON_Mesh x = Build({{P0, P1, P2, P3}, {{0, 1, 2, 2}}});
@@ -240,7 +270,7 @@ TEST(ON_MeshTopology, CopiesBuildTheirOwn) {
   c.SetTriangle(0, 0, 1, 2);
   EXPECT_EQ(c.Topology().TopEdgeCount(), 3);
   EXPECT_EQ(a.Topology().TopEdgeCount(), 4);  // the original is untouched
-  a = a;                                       // self-assignment keeps everything
+  a = a;                                      // self-assignment keeps everything
   EXPECT_EQ(a.Topology().TopEdgeCount(), 4);
 
   // Meshes that move as the array grows keep a topology of their own.

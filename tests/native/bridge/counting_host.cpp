@@ -1,0 +1,164 @@
+#include "counting_host.h"
+
+#include <typeinfo>
+
+namespace countinghost {
+namespace {
+
+constexpr int kTableSize = 1024;
+
+Counters g_counters;
+
+struct Object {
+  void* const* vtbl;
+};
+
+HRESULT STDMETHODCALLTYPE QueryInterface(Object*, const IID&, void** out) {
+  ++g_counters.calls;
+  if (out) *out = nullptr;
+  return E_NOINTERFACE;
+}
+ULONG STDMETHODCALLTYPE AddRef(Object*) {
+  ++g_counters.calls;
+  ++g_counters.refs;
+  return 2;
+}
+ULONG STDMETHODCALLTYPE Release(Object*) {
+  ++g_counters.calls;
+  --g_counters.refs;
+  return 1;
+}
+// Every position the import does not call: a call here would be a bridge fault.
+HRESULT STDMETHODCALLTYPE Trap(Object*) { __builtin_trap(); }
+
+Object g_doc, g_part, g_body, g_segment;
+
+HRESULT STDMETHODCALLTYPE GiveDoc(Object*, void** out) {
+  ++g_counters.calls;
+  *out = &g_doc;
+  ++g_counters.refs;
+  return S_OK;
+}
+HRESULT STDMETHODCALLTYPE GivePart(Object*, void** out) {
+  ++g_counters.calls;
+  *out = &g_part;
+  ++g_counters.refs;
+  return S_OK;
+}
+HRESULT STDMETHODCALLTYPE GiveBody(Object*, void** out) {
+  ++g_counters.calls;
+  *out = &g_body;
+  ++g_counters.refs;
+  return S_OK;
+}
+HRESULT STDMETHODCALLTYPE Nothing(Object*) {
+  ++g_counters.calls;
+  return S_OK;
+}
+HRESULT STDMETHODCALLTYPE NothingLong(Object*, LONG) {
+  ++g_counters.calls;
+  return S_OK;
+}
+HRESULT STDMETHODCALLTYPE Line(Object*, double, double, double, double, double, double, void** out) {
+  ++g_counters.calls;
+  ++g_counters.lines;
+  if (out) {
+    *out = &g_segment;
+    ++g_counters.refs;
+  }
+  return S_OK;
+}
+HRESULT STDMETHODCALLTYPE Face(Object*, LONG, const double*, const double*) {
+  ++g_counters.calls;
+  ++g_counters.faces;
+  return S_OK;
+}
+HRESULT STDMETHODCALLTYPE Build(Object*, void** out) {
+  ++g_counters.calls;
+  ++g_counters.builds;
+  if (out) {
+    *out = &g_segment;
+    ++g_counters.refs;
+  }
+  return S_OK;
+}
+
+// The storage carries the two words the Itanium C++ ABI puts before a virtual
+// table (offset to top, type information), so that sanitizer type checks in the
+// client see an object of the role's interface type.
+struct Table {
+  void* slots[kTableSize + 2];
+  void** entries = slots + 2;
+  explicit Table(const std::type_info& type) {
+    slots[0] = nullptr;
+    slots[1] = const_cast<void*>(static_cast<const void*>(&type));
+    for (int i = 0; i < kTableSize; ++i) entries[i] = reinterpret_cast<void*>(&Trap);
+    entries[0] = reinterpret_cast<void*>(&QueryInterface);
+    entries[1] = reinterpret_cast<void*>(&AddRef);
+    entries[2] = reinterpret_cast<void*>(&Release);
+  }
+  Table(const Table&) = delete;
+  Table& Set(int position, void* entry) {
+    entries[position] = entry;
+    return *this;
+  }
+};
+
+const Table& AppTable() {
+  static Table t(typeid(HostApplication));
+  static const bool set =
+      (t.Set(8, reinterpret_cast<void*>(&GiveDoc)).Set(19, reinterpret_cast<void*>(&GivePart)), true);
+  (void)set;
+  return t;
+}
+const Table& DocTable() {
+  static Table t(typeid(HostDocument));
+  static const bool set = (t.Set(14, reinterpret_cast<void*>(&NothingLong))
+                               .Set(82, reinterpret_cast<void*>(&Nothing))
+                               .Set(235, reinterpret_cast<void*>(&NothingLong))
+                               .Set(237, reinterpret_cast<void*>(&NothingLong))
+                               .Set(349, reinterpret_cast<void*>(&Nothing))
+                               .Set(542, reinterpret_cast<void*>(&Line))
+                               .Set(560, reinterpret_cast<void*>(&Nothing))
+                               .Set(656, reinterpret_cast<void*>(&NothingLong)),
+                           true);
+  (void)set;
+  return t;
+}
+const Table& PartTable() {
+  static Table t(typeid(HostPartDocument));
+  static const bool set = (t.Set(31, reinterpret_cast<void*>(&GiveBody)), true);
+  (void)set;
+  return t;
+}
+const Table& BodyTable() {
+  static Table t(typeid(HostBody));
+  static const bool set = (t.Set(12, reinterpret_cast<void*>(&Build)).Set(72, reinterpret_cast<void*>(&Face)), true);
+  (void)set;
+  return t;
+}
+const Table& PlainTable() {
+  static Table t(typeid(IDispatch));
+  return t;
+}
+
+Object g_app;
+
+}  // namespace
+
+Counters& Count() { return g_counters; }
+
+HostApplication* Application() {
+  static const bool ready = [] {
+    g_app.vtbl = AppTable().entries;
+    g_doc.vtbl = DocTable().entries;
+    g_part.vtbl = PartTable().entries;
+    g_body.vtbl = BodyTable().entries;
+    g_segment.vtbl = PlainTable().entries;
+    return true;
+  }();
+  (void)ready;
+  return reinterpret_cast<HostApplication*>(&g_app);
+}
+
+}  // namespace countinghost

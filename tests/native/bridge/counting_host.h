@@ -1,0 +1,24 @@
+// A host for benchmarks and for tests that fail allocations: the positions the
+// mesh import calls, each counting its calls and doing nothing else; it never
+// allocates and keeps no log. Interfaces handed out are static objects; `refs`
+// is the balance of references handed out and released.
+#pragma once
+
+#include <cstdint>
+
+#include "HostContract.h"
+
+namespace countinghost {
+
+struct Counters {
+  uint64_t calls = 0;       // every host call, IUnknown included
+  uint64_t faces = 0;       // body 72
+  uint64_t lines = 0;       // document 542
+  uint64_t builds = 0;      // body 12
+  int64_t refs = 0;         // references handed out less references released
+};
+
+Counters& Count();
+HostApplication* Application();
+
+}  // namespace countinghost
