@@ -197,6 +197,11 @@ class CallLog {
   std::vector<std::string> Lines(bool withUnknown = false) const;
   // Lines of one role.
   std::vector<std::string> Lines(std::string_view role, bool withUnknown = false) const;
+  // A role named by a literal: without this, a `const char*` would convert to the
+  // `bool` of the overload above and quietly give the lines of every role.
+  std::vector<std::string> Lines(const char* role, bool withUnknown = false) const {
+    return Lines(std::string_view(role), withUnknown);
+  }
 
  private:
   friend class HostCore;
