@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <stdexcept>
 
 namespace standin {
 namespace {
@@ -231,6 +232,8 @@ DialogDriver::~DialogDriver() {
 }
 
 DialogDriver& DialogDriver::Expect(WindowMatch match, WindowAction action) {
+  // The watcher reads the steps without a lock: they are fixed once it runs.
+  if (m_watcher.joinable() || m_finished) throw std::logic_error("DialogDriver: steps are added before Start");
   m_steps.push_back({std::move(match), std::move(action)});
   return *this;
 }
