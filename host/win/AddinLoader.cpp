@@ -153,6 +153,8 @@ HRESULT AddinLoader::Disconnect(VARIANT_BOOL* ok) {
   VARIANT_BOOL flag = VARIANT_FALSE;
   HRESULT hr = HostOp::Call<4>(m_addin, &flag);
   m_connected = false;
+  // A disconnected add-in gets no more calls: the host lets go of its callbacks.
+  m_host.ForgetAddin(m_cookie);
   if (ok) *ok = flag;
   Line("disconnect: " + HrText(hr) + " ok " + std::to_string(flag));
   return hr;

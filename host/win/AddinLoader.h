@@ -77,7 +77,8 @@ class AddinLoader {
   // Fires an application event at every advised sink; each sink's result.
   std::vector<HRESULT> Fire(DISPID id);
 
-  // Disconnects (position 4); the result and the ok flag.
+  // Disconnects (position 4) and makes the host forget the add-in's callbacks; the
+  // result and the ok flag.
   HRESULT Disconnect(VARIANT_BOOL* ok = nullptr);
   // Disconnects when still connected, makes the host forget the add-in, releases
   // it and checks the references both ways. True when none is left.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <stdexcept>
 
 namespace standin {
 namespace {
@@ -231,7 +232,15 @@ DialogDriver::~DialogDriver() {
 }
 
 DialogDriver& DialogDriver::Expect(WindowMatch match, WindowAction action) {
+  // The watcher reads the steps without a lock: they are fixed once it runs.
+  if (m_watcher.joinable() || m_finished) throw std::logic_error("DialogDriver: steps are added before Start");
   m_steps.push_back({std::move(match), std::move(action)});
+  return *this;
+}
+
+DialogDriver& DialogDriver::Answer(WindowMatch match, WindowAction action) {
+  if (m_watcher.joinable() || m_finished) throw std::logic_error("DialogDriver: answers are added before Start");
+  m_answers.push_back({std::move(match), std::move(action)});
   return *this;
 }
 
@@ -318,6 +327,29 @@ void DialogDriver::Watch() {
           ForceClose(w);
         }
         ++step;
+        stepStart = std::chrono::steady_clock::now();
+        acted = true;
+        break;
+      }
+      const Step* answer = nullptr;
+      for (const Step& a : m_answers) {
+        if (a.match.Matches(info)) {
+          answer = &a;
+          break;
+        }
+      }
+      if (answer) {
+        m_handled.push_back(w);
+        {
+          std::lock_guard<std::mutex> guard(m_lock);
+          m_report.answered.push_back(info);
+        }
+        if (!answer->action(w)) Fail(L"answer: the action failed on " + Quote(info));
+        if (!WaitGone(w, m_stepTimeoutMs)) {
+          Fail(L"answer: " + Quote(info) + L" stayed open after the action");
+          ForceClose(w);
+        }
+        // A pending step's window may follow this one: its wait starts again.
         stepStart = std::chrono::steady_clock::now();
         acted = true;
         break;

@@ -104,6 +104,7 @@ std::vector<HWND> VisibleTopLevelWindows(DWORD threadId);
 
 struct DialogReport {
   std::vector<WindowInfo> seen;        // the window of each step that saw one, in order
+  std::vector<WindowInfo> answered;    // windows a standing answer took, in order
   std::vector<WindowInfo> unexpected;  // windows no step expected (closed by force)
   std::vector<std::wstring> failures;  // one text per failure; empty when all went well
   bool Ok() const { return failures.empty(); }
@@ -126,6 +127,9 @@ class DialogDriver {
   // Leaves windows of this class alone (before Start): neither expected nor
   // unexpected, e.g. the progress windows that come and go during an import.
   DialogDriver& Ignore(std::wstring className);
+  // Adds a standing answer (before Start): every matching window, whenever it
+  // shows and however often, gets the action; such windows are no failure.
+  DialogDriver& Answer(WindowMatch match, WindowAction action);
   void Start();
   // Stops watching (a step still waiting then fails) and gives the report.
   DialogReport Finish();
@@ -144,6 +148,7 @@ class DialogDriver {
   DWORD m_threadId;
   DWORD m_stepTimeoutMs;
   std::vector<Step> m_steps;
+  std::vector<Step> m_answers;
   std::vector<HWND> m_handled;
   std::vector<std::wstring> m_ignored;
   std::thread m_watcher;

@@ -26,20 +26,24 @@ std::string Join(const std::vector<std::wstring>& items) {
   return out;
 }
 
-// Runs a step with a watcher that closes every window the add-in opens on this
-// thread, and prints those windows.
-void Answered(const std::function<void()>& step, DWORD timeoutMs, std::ostream& out) {
-  DialogDriver driver(timeoutMs);
+void PrintWindow(const WindowInfo& w, const char* outcome, std::ostream& out) {
+  char owner[32];
+  std::snprintf(owner, sizeof owner, "%p", static_cast<void*>(w.owner));
+  out << "  window '" << Utf8(w.caption) << "' (" << Utf8(w.className) << ") text '" << Utf8(w.text) << "'";
+  if (w.shownMessageBoxStyle >= 0) out << " style 0x" << std::hex << w.shownMessageBoxStyle << std::dec;
+  out << (w.owner ? std::string(" owner ") + owner : std::string(" no owner")) << ": " << outcome << "\n";
+}
+
+// Runs a step with a watcher that answers the windows the command line names and
+// closes every other window the add-in opens on this thread, and prints them.
+void Answered(const std::function<void()>& step, const SwHostOptions& options, std::ostream& out) {
+  DialogDriver driver(options.windowTimeoutMs);
+  for (const SwHostOptions::Answer& a : options.answers) driver.Answer({L"", a.caption, nullptr}, ClickButton(a.button));
   driver.Start();
   step();
   DialogReport report = driver.Finish();
-  for (const WindowInfo& w : report.unexpected) {
-    char owner[32];
-    std::snprintf(owner, sizeof owner, "%p", static_cast<void*>(w.owner));
-    out << "  window '" << Utf8(w.caption) << "' (" << Utf8(w.className) << ") text '" << Utf8(w.text) << "'";
-    if (w.shownMessageBoxStyle >= 0) out << " style 0x" << std::hex << w.shownMessageBoxStyle << std::dec;
-    out << (w.owner ? std::string(" owner ") + owner : std::string(" no owner")) << ": closed\n";
-  }
+  for (const WindowInfo& w : report.answered) PrintWindow(w, "answered", out);
+  for (const WindowInfo& w : report.unexpected) PrintWindow(w, "closed", out);
 }
 
 void PrintSetUp(StandInHost& host, std::ostream& out) {
@@ -116,6 +120,17 @@ bool ParseSwHostArguments(const std::vector<std::wstring>& args, SwHostOptions& 
       act.kind = SwHostAction::Kind::Fire;
       act.dispid = static_cast<DISPID>(id);
       options.actions.push_back(std::move(act));
+    } else if (a == L"--answer") {
+      SwHostOptions::Answer answer;
+      std::wstring button;
+      if (!value(answer.caption) || !value(button)) return false;
+      wchar_t* end = nullptr;
+      answer.button = static_cast<int>(std::wcstol(button.c_str(), &end, 10));
+      if (button.empty() || *end) {
+        error = "not a button id: " + Utf8(button);
+        return false;
+      }
+      options.answers.push_back(std::move(answer));
     } else if (a == L"--window-timeout") {
       if (!value(v)) return false;
       options.windowTimeoutMs = static_cast<DWORD>(std::wcstoul(v.c_str(), nullptr, 10));
@@ -161,7 +176,7 @@ int RunSwHost(const SwHostOptions& options, std::ostream& out) {
       for (; printed < loader.Report().size(); ++printed) out << "  " << loader.Report()[printed] << "\n";
     };
     HRESULT hr = E_FAIL;
-    Answered([&] { hr = loader.Load(entry.clsid, cookie); }, options.windowTimeoutMs, out);
+    Answered([&] { hr = loader.Load(entry.clsid, cookie); }, options, out);
     flush();
     if (FAILED(hr) || !loader.Loaded()) {
       allGood = false;
@@ -174,11 +189,11 @@ int RunSwHost(const SwHostOptions& options, std::ostream& out) {
             if (a.kind == SwHostAction::Kind::Call) loader.Call(a.name, a.argument);
             else loader.Fire(a.dispid);
           },
-          options.windowTimeoutMs, out);
+          options, out);
       flush();
     }
     bool clean = false;
-    Answered([&] { clean = loader.Unload(); }, options.windowTimeoutMs, out);
+    Answered([&] { clean = loader.Unload(); }, options, out);
     flush();
     out << "  documents: " << host.Documents().size() << "\n";
     out << "  " << (clean ? "no reference left either way" : "REFERENCES LEFT") << "\n";

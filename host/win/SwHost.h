@@ -7,9 +7,11 @@
 //
 //   swhost.exe [--revision TEXT | --no-revision] [--addin CLSID]
 //              [--call NAME [ARG]]... [--fire DISPID]... [--window-timeout MS]
+//              [--answer CAPTION BUTTON]...
 //
-// An ARG is the next word unless it starts with "--". RunSwHost is the same in
-// process, for tests.
+// An ARG is the next word unless it starts with "--". A window captioned CAPTION
+// gets its button BUTTON (a control id, 1 for OK, 2 for Cancel) pressed whenever it
+// shows; every other window is closed. RunSwHost is the same in process, for tests.
 #pragma once
 
 #ifdef _WIN32
@@ -36,6 +38,11 @@ struct SwHostOptions {
   std::optional<CLSID> addin;  // none: every add-in of the AddIns key
   std::vector<SwHostAction> actions;
   DWORD windowTimeoutMs = 5000;  // how long a window the add-in shows may stay open
+  struct Answer {
+    std::wstring caption;
+    int button = 0;
+  };
+  std::vector<Answer> answers;
 };
 
 // False, with the reason, for a command line it does not understand.

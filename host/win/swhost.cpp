@@ -12,7 +12,7 @@ int wmain(int argc, wchar_t** argv) {
   if (!standin::ParseSwHostArguments(args, options, error)) {
     std::cerr << "swhost: " << error << "\n"
               << "usage: swhost [--revision TEXT | --no-revision] [--addin CLSID] [--call NAME [ARG]]... "
-                 "[--fire DISPID]... [--window-timeout MS]\n";
+                 "[--fire DISPID]... [--window-timeout MS] [--answer CAPTION BUTTON]...\n";
     return 2;
   }
   return standin::RunSwHost(options, std::cout);

@@ -266,6 +266,8 @@ TEST(SwHostArguments, RefusesWhatItDoesNotUnderstand) {
       {{L"--fire", L"x4"}, "not an event id: x4"},
       {{L"--addin", L"{not}"}, "not a class id: {not}"},
       {{L"--bogus"}, "unknown argument: --bogus"},
+      {{L"--answer", L"Caption"}, "--answer needs a value"},
+      {{L"--answer", L"Caption", L"OK"}, "not a button id: OK"},
   };
   for (const Case& c : cases) {
     standin::SwHostOptions options;

@@ -183,6 +183,8 @@ TEST(AddinLoader, RunsTheAddinThroughItsLifeAndFindsNoReferenceLeft) {
     EXPECT_EQ(loader.Disconnect(&ok), E_NOTIMPL);
     EXPECT_EQ(ok, VARIANT_TRUE);
     EXPECT_EQ(loader.Disconnect(), E_UNEXPECTED) << "an add-in is disconnected once";
+    EXPECT_EQ(host.callbacks, nullptr) << "the host let go of the callbacks at disconnect";
+    EXPECT_EQ(loader.Call(L"Ping"), E_FAIL) << "a disconnected add-in gets no calls";
     EXPECT_TRUE(loader.Unload());
     EXPECT_EQ(loader.AddinReferencesLeft(), 0u);
     EXPECT_FALSE(loader.Loaded());
@@ -196,6 +198,7 @@ TEST(AddinLoader, RunsTheAddinThroughItsLifeAndFindsNoReferenceLeft) {
         "fire 4: 0x00000000",
         "fire 7: 0x00000000",
         "disconnect: 0x80004001 ok -1",
+        "call Ping: no callback object registered",
         "sinks still advised: 0",
         "add-in references left: 0",
         "host references held by the add-in: 0",

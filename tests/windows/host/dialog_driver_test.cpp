@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <stdexcept>
 #include <vector>
 
 using standin::ClickButton;
@@ -78,6 +79,23 @@ TEST(DialogDriverMessageBox, AnswersBoxesInTurn) {
   EXPECT_EQ(answers, (std::vector<int>{IDCANCEL, IDOK}));
   ASSERT_EQ(r.seen.size(), 2u);
   EXPECT_EQ(r.seen[1].text, L"2");
+}
+
+TEST(DialogDriverMessageBox, StandingAnswersTakeRepeatedWindowsBetweenSteps) {
+  DialogDriver driver(2000);
+  driver.Answer({L"", L"nag", nullptr}, ClickButton(IDCANCEL));
+  driver.Expect({L"", L"final", nullptr}, ClickButton(IDOK));
+  driver.Start();
+  std::vector<int> answers;
+  for (const wchar_t* caption : {L"nag", L"nag", L"final", L"nag"})
+    answers.push_back(MessageBoxW(nullptr, L"?", caption, MB_OKCANCEL));
+  DialogReport r = driver.Finish();
+  ASSERT_TRUE(r.Ok()) << r.Describe();
+  EXPECT_EQ(answers, (std::vector<int>{IDCANCEL, IDCANCEL, IDOK, IDCANCEL}));
+  EXPECT_EQ(r.answered.size(), 3u);
+  ASSERT_EQ(r.seen.size(), 1u);
+  EXPECT_EQ(r.seen[0].caption, L"final");
+  EXPECT_THROW(driver.Answer({}, ClickButton(IDOK)), std::logic_error) << "answers are fixed once it ran";
 }
 
 // Every way a window could block the test ends in a recorded failure and a closed

@@ -95,27 +95,39 @@ class FakeFactory : public IClassFactory {
   HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
 };
 
-TEST(SwHost, ReportsAndClosesTheWindowsAnAddinShows) {
+TEST(SwHost, ReportsAndAnswersOrClosesTheWindowsAnAddinShows) {
   FakeFactory factory;
   DWORD registration = 0;
   ASSERT_EQ(CoRegisterClassObject(kFakeAddin, &factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &registration),
             S_OK);
   wchar_t text[64] = {};
   StringFromGUID2(kFakeAddin, text, 64);
-  standin::SwHostOptions options;
-  std::string error;
-  ASSERT_TRUE(standin::ParseSwHostArguments({L"--addin", text, L"--call", L"Warn", L"--call", L"Nothing",
-                                             L"--window-timeout", L"2000"},
-                                            options, error));
-  std::ostringstream out;
-  EXPECT_EQ(standin::RunSwHost(options, out), 0) << out.str();
+  struct Case {
+    std::vector<std::wstring> extra;
+    const char* outcome;
+  };
+  const Case cases[] = {{{}, "closed"}, {{L"--answer", L"Fake add-in", L"1"}, "answered"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.outcome);
+    std::vector<std::wstring> args = {L"--addin", text, L"--call", L"Warn", L"--call", L"Nothing",
+                                      L"--window-timeout", L"2000"};
+    args.insert(args.end(), c.extra.begin(), c.extra.end());
+    standin::SwHostOptions options;
+    std::string error;
+    ASSERT_TRUE(standin::ParseSwHostArguments(args, options, error)) << error;
+    std::ostringstream out;
+    EXPECT_EQ(standin::RunSwHost(options, out), 0) << out.str();
+    const std::string report = out.str();
+    const std::string window =
+        std::string("  window 'Fake add-in' (#32770) text 'careful' style 0x30 no owner: ") + c.outcome + "\n";
+    for (const std::string& line : {std::string("  connect cookie 1: 0x00000000 ok -1\n"), window,
+                                    std::string("  call Warn dispid 1: 0x00000000\n"),
+                                    std::string("  call Nothing: unknown name 0x80020006\n"),
+                                    std::string("  add-in references left: 0\n"),
+                                    std::string("  no reference left either way\n")})
+      EXPECT_NE(report.find(line), std::string::npos) << line << "\nin\n" << report;
+  }
   CoRevokeClassObject(registration);
-  const std::string report = out.str();
-  for (const char* line : {"  connect cookie 1: 0x00000000 ok -1\n",
-                           "  window 'Fake add-in' (#32770) text 'careful' style 0x30 no owner: closed\n",
-                           "  call Warn dispid 1: 0x00000000\n", "  call Nothing: unknown name 0x80020006\n",
-                           "  add-in references left: 0\n", "  no reference left either way\n"})
-    EXPECT_NE(report.find(line), std::string::npos) << line << "\nin\n" << report;
 }
 
 }  // namespace
