@@ -26,6 +26,14 @@ void BuildCaption(HostApplication* app) {
   AddinCaption[std::size(AddinCaption) - 1] = 0;
 }
 
+void ShowWarning(HostApplication* app, const wchar_t* text) {
+  HWND owner = app ? GetSWMainWindow(app) : nullptr;
+  // A handle that names no window would make the box fail without showing: the
+  // warning then goes out without an owner.
+  if (owner && !IsWindow(owner)) owner = nullptr;
+  MessageBoxW(owner, text, AddinCaption, MB_ICONWARNING);
+}
+
 void ShowHelp(HostApplication* app) {
   BuildCaption(app);
   wchar_t modulePath[MAX_PATH] = {};
@@ -35,9 +43,7 @@ void ShowHelp(HostApplication* app) {
   CString helpPath;
   helpPath.Format(L"%s%sPlymora.chm", drive, folder);
   HINSTANCE result = ShellExecuteW(nullptr, L"open", helpPath, L"", nullptr, SW_SHOW);
-  if (reinterpret_cast<UINT_PTR>(result) <= 32)
-    MessageBoxW(app ? GetSWMainWindow(app) : nullptr, L"Error displaying Plymora for SolidWorks help file.",
-                AddinCaption, MB_ICONWARNING);
+  if (reinterpret_cast<UINT_PTR>(result) <= 32) ShowWarning(app, L"Error displaying Plymora for SolidWorks help file.");
 }
 
 void ShowAbout(HostApplication* app) {

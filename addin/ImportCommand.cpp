@@ -14,10 +14,6 @@ namespace {
 // -pi/2: the file's +Y axis turns to -Z and its +Z axis to +Y.
 constexpr double kYUpTurn = -1.5707963267948966;
 
-void Warn(HostApplication* app, const CString& text) {
-  MessageBoxW(GetSWMainWindow(app), text, AddinCaption, MB_ICONWARNING);
-}
-
 // The path up to and including ".obj" (any case), looked for in the file name only:
 // a folder such as "C:\my.objects\" must not cut the path short. Empty when absent.
 CString CutAtObjExtension(const CString& path) {
@@ -62,7 +58,7 @@ BOOL RunImportCommand(HostApplication* app, CString path) {
   } else {
     path = CutAtObjExtension(path);
     if (path.IsEmpty()) {
-      Warn(app, L"Please specify a file name with a .obj extension");
+      ShowWarning(app, L"Please specify a file name with a .obj extension");
       return 0;
     }
   }
@@ -72,7 +68,7 @@ BOOL RunImportCommand(HostApplication* app, CString path) {
     case 0:
       return 0;
     case -1:
-      Warn(app, L"Unable to display the import options");
+      ShowWarning(app, L"Unable to display the import options");
       return 0;
     default:
       break;
@@ -80,18 +76,18 @@ BOOL RunImportCommand(HostApplication* app, CString path) {
 
   ON_ClassArray<ON_Mesh> meshes;
   if (!HBXOBJ::OBJToMesh(path, meshes)) {
-    Warn(app, HBXOBJ::GetError());
+    ShowWarning(app, HBXOBJ::GetError());
     return 0;
   }
   if (meshes.Count() == 0) {
-    Warn(app, L"OBJ file does not contain meshes");
+    ShowWarning(app, L"OBJ file does not contain meshes");
     return 0;
   }
   if (settings.yUp == 1)
     for (int i = 0; i < meshes.Count(); ++i) meshes[i].Rotate(kYUpTurn, ON_xaxis, ON_origin);
 
   if (!ImportMeshes(app, meshes, settings.units, settings.importAs, settings.multiBody, settings.progress)) {
-    Warn(app, ZTKSWON::GetLastErrorText());
+    ShowWarning(app, ZTKSWON::GetLastErrorText());
     return 0;
   }
   return 1;

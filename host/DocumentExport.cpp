@@ -94,7 +94,7 @@ void WriteDocumentObj(const Document& doc, std::ostream& out) {
   }
 }
 
-bool WriteDocumentObj(const Document& doc, const std::string& path) {
+bool WriteDocumentObj(const Document& doc, const std::filesystem::path& path) {
   std::ofstream out(path, std::ios::binary);
   if (!out) return false;
   WriteDocumentObj(doc, out);

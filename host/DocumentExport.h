@@ -3,6 +3,7 @@
 // metres (the host's own unit).
 #pragma once
 
+#include <filesystem>
 #include <ostream>
 #include <string>
 
@@ -13,7 +14,7 @@ namespace standin {
 // "part, length unit inches (3), 1 body (6 faces), 0 sketch lines"
 std::string DescribeDocument(const Document& doc);
 // Writes the document's bodies and sketch lines; false when the file cannot be written.
-bool WriteDocumentObj(const Document& doc, const std::string& path);
+bool WriteDocumentObj(const Document& doc, const std::filesystem::path& path);
 void WriteDocumentObj(const Document& doc, std::ostream& out);
 
 }  // namespace standin

@@ -2,9 +2,11 @@
 
 #include <cstdio>
 #include <cwchar>
+#include <filesystem>
 #include <functional>
 
 #include "AddinLoader.h"
+#include "DocumentExport.h"
 #include "DialogDriver.h"
 #include "HostEvents.h"
 #include "StandInHost.h"
@@ -34,16 +36,49 @@ void PrintWindow(const WindowInfo& w, const char* outcome, std::ostream& out) {
   out << (w.owner ? std::string(" owner ") + owner : std::string(" no owner")) << ": " << outcome << "\n";
 }
 
+// Sets a control as a user would: a combo box by item, anything else by its check.
+WindowAction SetControl(int id, int value) {
+  return [id, value](HWND window) {
+    wchar_t cls[64] = {};
+    GetClassNameW(GetDlgItem(window, id), cls, 64);
+    return _wcsicmp(cls, L"ComboBox") == 0 ? SelectComboItem(id, value)(window) : SetCheck(id, value != 0)(window);
+  };
+}
+
 // Runs a step with a watcher that answers the windows the command line names and
 // closes every other window the add-in opens on this thread, and prints them.
-void Answered(const std::function<void()>& step, const SwHostOptions& options, std::ostream& out) {
+// False when a window had to be closed.
+bool Answered(const std::function<void()>& step, const SwHostOptions& options, std::ostream& out) {
   DialogDriver driver(options.windowTimeoutMs);
-  for (const SwHostOptions::Answer& a : options.answers) driver.Answer({L"", a.caption, nullptr}, ClickButton(a.button));
+  driver.Ignore(L"ZTKProgressWindow");
+  for (const SwHostOptions::Answer& a : options.answers) {
+    std::vector<WindowAction> actions;
+    for (const SwHostOptions::Setting& s : options.settings)
+      if (s.caption == a.caption) actions.push_back(SetControl(s.control, s.value));
+    actions.push_back(ClickButton(a.button));
+    driver.Answer({L"", a.caption, nullptr}, Steps(std::move(actions)));
+  }
   driver.Start();
   step();
   DialogReport report = driver.Finish();
   for (const WindowInfo& w : report.answered) PrintWindow(w, "answered", out);
   for (const WindowInfo& w : report.unexpected) PrintWindow(w, "closed", out);
+  return report.unexpected.empty();
+}
+
+// Describes each document and writes it as <folder>\<n>.obj; false when there is
+// none or one cannot be written.
+bool WriteDocuments(const StandInHost& host, const std::wstring& folder, std::ostream& out) {
+  int n = 0;
+  bool written = true;
+  for (const auto& doc : host.Documents()) {
+    const std::filesystem::path file = std::filesystem::path(folder) / (std::to_wstring(++n) + L".obj");
+    const bool ok = WriteDocumentObj(*doc, file);
+    written = written && ok;
+    out << "  document " << n << ": " << DescribeDocument(*doc) << (ok ? " -> " : " -> NOT WRITTEN ")
+        << Utf8(file.wstring()) << "\n";
+  }
+  return written && n > 0;
 }
 
 void PrintSetUp(StandInHost& host, std::ostream& out) {
@@ -131,6 +166,22 @@ bool ParseSwHostArguments(const std::vector<std::wstring>& args, SwHostOptions& 
         return false;
       }
       options.answers.push_back(std::move(answer));
+    } else if (a == L"--set") {
+      SwHostOptions::Setting setting;
+      std::wstring control, number;
+      if (!value(setting.caption) || !value(control) || !value(number)) return false;
+      wchar_t* end1 = nullptr;
+      wchar_t* end2 = nullptr;
+      setting.control = static_cast<int>(std::wcstol(control.c_str(), &end1, 10));
+      setting.value = static_cast<int>(std::wcstol(number.c_str(), &end2, 10));
+      if (control.empty() || *end1 || number.empty() || *end2) {
+        error = "not a control id and value: " + Utf8(control) + " " + Utf8(number);
+        return false;
+      }
+      options.settings.push_back(std::move(setting));
+    } else if (a == L"--documents") {
+      if (!value(v)) return false;
+      options.documentsFolder = v;
     } else if (a == L"--window-timeout") {
       if (!value(v)) return false;
       options.windowTimeoutMs = static_cast<DWORD>(std::wcstoul(v.c_str(), nullptr, 10));
@@ -183,15 +234,18 @@ int RunSwHost(const SwHostOptions& options, std::ostream& out) {
       continue;
     }
     PrintSetUp(host, out);
+    bool quiet = true;  // no window had to be closed
     for (const SwHostAction& a : options.actions) {
-      Answered(
-          [&] {
-            if (a.kind == SwHostAction::Kind::Call) loader.Call(a.name, a.argument);
-            else loader.Fire(a.dispid);
-          },
-          options, out);
+      quiet = Answered(
+                  [&] {
+                    if (a.kind == SwHostAction::Kind::Call) loader.Call(a.name, a.argument);
+                    else loader.Fire(a.dispid);
+                  },
+                  options, out) &&
+              quiet;
       flush();
     }
+    if (options.documentsFolder) allGood = WriteDocuments(host, *options.documentsFolder, out) && quiet && allGood;
     bool clean = false;
     Answered([&] { clean = loader.Unload(); }, options, out);
     flush();

@@ -7,11 +7,18 @@
 //
 //   swhost.exe [--revision TEXT | --no-revision] [--addin CLSID]
 //              [--call NAME [ARG]]... [--fire DISPID]... [--window-timeout MS]
-//              [--answer CAPTION BUTTON]...
+//              [--answer CAPTION BUTTON]... [--set CAPTION CONTROL VALUE]...
+//              [--documents DIR]
 //
 // An ARG is the next word unless it starts with "--". A window captioned CAPTION
 // gets its button BUTTON (a control id, 1 for OK, 2 for Cancel) pressed whenever it
-// shows; every other window is closed. RunSwHost is the same in process, for tests.
+// shows, after its controls named by --set were set as a user would: a check box or
+// radio button ticked (VALUE 1) or cleared (0), a combo box's item VALUE selected.
+// Every other window is closed, except progress windows, which come and go by
+// themselves. With --documents, each document the host holds after the calls is
+// described and written as DIR\<n>.obj, and the run counts as good only when there
+// is at least one and no window had to be closed. RunSwHost is the same in
+// process, for tests.
 #pragma once
 
 #ifdef _WIN32
@@ -43,6 +50,13 @@ struct SwHostOptions {
     int button = 0;
   };
   std::vector<Answer> answers;
+  struct Setting {
+    std::wstring caption;
+    int control = 0;
+    int value = 0;
+  };
+  std::vector<Setting> settings;
+  std::optional<std::wstring> documentsFolder;
 };
 
 // False, with the reason, for a command line it does not understand.

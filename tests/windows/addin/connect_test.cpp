@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "AddinTestSupport.h"
+#include "DialogDriver.h"
 #include "HostEvents.h"
 #include "WindowsHost.h"
 #include "Plymora.h"
@@ -296,11 +297,24 @@ TEST_F(AddinObject, CommandsBorrowTheApplicationAndGiveItBack) {
   }
   IPlymora* plymora = static_cast<IPlymora*>(m_addin);
   BSTR path = SysAllocString(L"Z:\\nowhere\\part.obj");
+  // Each command shows its first window, which a user closes: the file dialog of
+  // Import and of an Open without a path, the help warning (no help file beside
+  // this program), the about box, the options dialog of an Open with a path.
+  const std::wstring caption = L"Plymora for SolidWorks 2012 version 1.0";
+  standin::DialogDriver driver;
+  driver.Expect({L"#32770", L"Open", {}}, standin::ClickButton(IDCANCEL))
+      .Expect({L"#32770", caption, {}}, standin::ClickButton(IDOK))
+      .Expect({L"#32770", caption, {}}, standin::ClickButton(IDOK))
+      .Expect({L"#32770", L"Plymora for SolidWorks Options", {}}, standin::ClickButton(IDCANCEL))
+      .Expect({L"#32770", L"Open", {}}, standin::ClickButton(IDCANCEL));
+  driver.Start();
   EXPECT_EQ(plymora->Plymora_Import(), S_OK);
   EXPECT_EQ(plymora->Plymora_Help(), S_OK);
   EXPECT_EQ(plymora->Plymora_About(), S_OK);
   EXPECT_EQ(plymora->Plymora_Open(path), S_OK);
   EXPECT_EQ(plymora->Plymora_Open(nullptr), S_OK);
+  const standin::DialogReport report = driver.Finish();
+  EXPECT_TRUE(report.Ok()) << report.Describe();
   SysFreeString(path);
   LONG status = 0;
   EXPECT_EQ(plymora->ToolbarEnable0(&status), S_OK);

@@ -196,3 +196,16 @@ TEST_F(ImportCommand, ProgressWindowsOnePerMeshOnlyWhenAsked) {
 }
 
 }  // namespace
+
+namespace {
+
+// A main window handle that names no window must not swallow the warning.
+TEST_F(ImportCommand, WarningWithoutAWindowBehindTheHandleStillShows) {
+  host.SetMainWindow(0x00010010);  // no such window
+  EXPECT_EQ(Run(Fixture(L"no_mesh.obj"), {OptionsOk(), {{L"#32770", L"Plymora for SolidWorks 2013 version 1.0", {}}, ClickButton(IDOK)}}), 0);
+  ASSERT_EQ(m_report.seen.size(), 2u);
+  EXPECT_EQ(m_report.seen[1].text, L"OBJ file does not contain meshes");
+  EXPECT_EQ(m_report.seen[1].owner, nullptr);
+}
+
+}  // namespace
