@@ -66,6 +66,7 @@ Outcome Run(const uint8_t* data, size_t size, int threads) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   hbx::SetMinimumChunkSize(16);
+  hbx::SetLargeMeshCorners(8);
   const Outcome one = Run(data, size, 1);
   // One input in sixteen again in pieces of 16 bytes and more, on three threads
   // (threads are slow to start under the sanitizers).

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <new>
 #include <thread>
+#include <type_traits>
 #include <unordered_map>
 #include <vector>
 
@@ -34,6 +35,7 @@ namespace hbx {
 namespace {
 
 size_t g_minimumChunk = size_t{1} << 18;
+uint64_t g_largeMesh = uint64_t{1} << 20;  // corners from which one mesh is built on all threads
 constexpr size_t kMaximumChunk = size_t{1} << 30;  // keeps offsets within a piece in 32 bits
 
 // A growable array of plain data. Large blocks grow in place in the address space
@@ -308,7 +310,7 @@ class ChunkParser {
   }
 
  private:
-  const char* Fail(const char* at, std::string text) {
+  [[gnu::noinline, gnu::cold]] const char* Fail(const char* at, std::string text) {
     m_ch.errorAt = at;
     m_ch.error = std::move(text);
     return nullptr;
@@ -363,7 +365,7 @@ class ChunkParser {
   }
 
   // Resolves one reference of a face corner; `count` elements come before the line.
-  bool Resolve(int64_t raw, uint64_t count, const char* text, const char* textEnd, const char* one, const char* many,
+  [[gnu::always_inline]] bool Resolve(int64_t raw, uint64_t count, const char* text, const char* textEnd, const char* one, const char* many,
                uint64_t& index) {
     if (raw > 0 && static_cast<uint64_t>(raw) <= count) {
       index = static_cast<uint64_t>(raw) - 1;
@@ -377,7 +379,7 @@ class ChunkParser {
     return false;
   }
 
-  void BadReference(int64_t raw, uint64_t count, const char* text, const char* textEnd, const char* one,
+  [[gnu::noinline, gnu::cold]] void BadReference(int64_t raw, uint64_t count, const char* text, const char* textEnd, const char* one,
                     const char* many) {
     const std::string written(text, static_cast<size_t>(textEnd - text));
     std::string why = "face refers to ";
@@ -500,14 +502,19 @@ const char* NextBoundary(const char* text, const char* p, const char* end) {
   return end;
 }
 
+// Runs task(i) for i in [0, tasks) on up to `threads` threads, the calling one among
+// them; a task may also take the number of the worker that runs it, below `threads`.
 template <class F>
 void RunParallel(size_t tasks, int threads, F&& task) {
   std::atomic<size_t> next{0};
   std::exception_ptr failure;
   std::mutex lock;
-  auto worker = [&] {
+  auto worker = [&](size_t w) {
     try {
-      for (size_t i; (i = next.fetch_add(1)) < tasks;) task(i);
+      for (size_t i; (i = next.fetch_add(1)) < tasks;) {
+        if constexpr (std::is_invocable_v<F, size_t, size_t>) task(i, w);
+        else task(i);
+      }
     } catch (...) {
       std::lock_guard<std::mutex> guard(lock);
       if (!failure) failure = std::current_exception();
@@ -518,12 +525,12 @@ void RunParallel(size_t tasks, int threads, F&& task) {
   const size_t extra = threads > 1 && tasks > 1 ? std::min<size_t>(static_cast<size_t>(threads), tasks) - 1 : 0;
   for (size_t t = 0; t < extra; ++t) {
     try {
-      pool.emplace_back(worker);
+      pool.emplace_back(worker, t + 1);
     } catch (...) {
       break;  // no more threads to be had: the others share the work
     }
   }
-  worker();
+  worker(0);
   for (auto& t : pool) t.join();
   if (failure) std::rethrow_exception(failure);
 }
@@ -541,43 +548,75 @@ struct Run {
   uint32_t chunk, first, last;  // faces [first, last) of a piece
 };
 
+// What a mesh will need, from a first look at its faces.
+struct Survey {
+  uint64_t faceBound = 0, corners = 0;
+  int32_t lowest = INT32_MAX, highest = 0;
+  bool polygons = false;  // faces of more than four corners, to be cut into triangles
+};
+
+Survey SurveyMesh(const std::vector<Run>& runs, const std::vector<Chunk>& chunks) {
+  Survey s;
+  for (const Run& r : runs) {
+    const Chunk& ch = chunks[r.chunk];
+    const uint32_t from = ch.Begin(r.first), to = ch.End(r.last - 1);
+    if (!ch.ragged) {
+      s.faceBound += ch.uniform <= 4 ? r.last - r.first : uint64_t{r.last - r.first} * (ch.uniform - 2);
+      s.polygons = s.polygons || ch.uniform > 4;
+    } else {
+      for (uint32_t f = r.first; f < r.last; ++f) {
+        const uint32_t n = ch.End(f) - ch.Begin(f);
+        s.faceBound += n <= 4 ? 1 : n - 2;
+        s.polygons = s.polygons || n > 4;
+      }
+    }
+    s.corners += to - from;
+    for (uint32_t i = from; i < to; ++i) {
+      const int32_t g = ch.corners[i];
+      s.lowest = g < s.lowest ? g : s.lowest;
+      s.highest = g > s.highest ? g : s.highest;
+    }
+  }
+  return s;
+}
+
+// Sizes the mesh's arrays for what the survey found.
+bool PrepareMesh(const Survey& s, ON_Mesh& mesh, std::string& error) {
+  if (s.faceBound > INT_MAX) {
+    error = "one mesh would have more than 2147483647 faces";
+    return false;
+  }
+  const uint64_t span = static_cast<uint64_t>(s.highest) - static_cast<uint64_t>(s.lowest) + 1;
+  mesh.m_F.SetCapacity(static_cast<int>(s.faceBound));
+  mesh.m_V.SetCapacity(static_cast<int>(s.corners < span ? s.corners : span));
+  AdviseHugePages(mesh.m_F.Array(), static_cast<size_t>(mesh.m_F.Capacity()) * sizeof(ON_MeshFace));
+  AdviseHugePages(mesh.m_V.Array(), static_cast<size_t>(mesh.m_V.Capacity()) * sizeof(ON_3fPoint));
+  return true;
+}
+
+void FinishMesh(ON_Mesh& mesh, int vertexCount, int faceCount) {
+  mesh.m_V.SetCount(vertexCount);
+  mesh.m_F.SetCount(faceCount);
+  mesh.m_V.Shrink();
+  mesh.m_F.Shrink();
+}
+
 // Builds one mesh from its runs of faces, with the vertices it uses in first-use
 // order. The map from the file's vertex indices to the mesh's own is an array over
 // the span of indices the mesh uses, or a hash map when that span is sparse.
 bool BuildMesh(const std::vector<Run>& runs, const std::vector<Chunk>& chunks, const ON_3fPoint* vertices,
-               ON_Mesh& mesh, std::string& error) {
-  uint64_t faceBound = 0, cornerCount = 0;
-  int32_t lowest = INT32_MAX, highest = 0;
-  for (const Run& r : runs) {
-    const Chunk& ch = chunks[r.chunk];
-    const uint32_t from = ch.Begin(r.first), to = ch.End(r.last - 1);
-    for (uint32_t f = r.first; f < r.last; ++f) {
-      const uint32_t s = ch.Begin(f), n = ch.End(f) - s;
-      faceBound += n <= 4 ? 1 : n - 2;
-    }
-    cornerCount += to - from;
-    for (uint32_t i = from; i < to; ++i) {
-      const int32_t g = ch.corners[i];
-      lowest = g < lowest ? g : lowest;
-      highest = g > highest ? g : highest;
-    }
-  }
-  if (faceBound > INT_MAX) {
-    error = "one mesh would have more than 2147483647 faces";
-    return false;
-  }
-  const uint64_t span = static_cast<uint64_t>(highest) - static_cast<uint64_t>(lowest) + 1;
-  mesh.m_F.SetCapacity(static_cast<int>(faceBound));
-  mesh.m_V.SetCapacity(static_cast<int>(cornerCount < span ? cornerCount : span));
-  AdviseHugePages(mesh.m_F.Array(), static_cast<size_t>(mesh.m_F.Capacity()) * sizeof(ON_MeshFace));
-  AdviseHugePages(mesh.m_V.Array(), static_cast<size_t>(mesh.m_V.Capacity()) * sizeof(ON_3fPoint));
+               ON_Mesh& mesh, std::vector<int32_t>& local, std::string& error) {
+  const Survey s = SurveyMesh(runs, chunks);
+  if (!PrepareMesh(s, mesh, error)) return false;
+  const uint64_t span = static_cast<uint64_t>(s.highest) - static_cast<uint64_t>(s.lowest) + 1;
+  const int32_t lowest = s.lowest;
   ON_3fPoint* const outV = mesh.m_V.Array();
   ON_MeshFace* const outF = mesh.m_F.Array();
   int32_t nv = 0, nf = 0;
-  const bool dense = span <= 4 * cornerCount + 4096;
-  std::vector<int32_t> local(dense ? static_cast<size_t>(span) : 0, -1);
+  const bool dense = span <= 4 * s.corners + 4096;
+  local.assign(dense ? static_cast<size_t>(span) : 0, -1);
   std::unordered_map<int32_t, int32_t> sparse;
-  if (!dense) sparse.reserve(static_cast<size_t>(cornerCount));
+  if (!dense) sparse.reserve(static_cast<size_t>(s.corners));
   auto map = [&](int32_t g) {
     if (dense) {
       int32_t& l = local[static_cast<size_t>(g - lowest)];
@@ -596,8 +635,8 @@ bool BuildMesh(const std::vector<Run>& runs, const std::vector<Chunk>& chunks, c
     const Chunk& ch = chunks[r.chunk];
     const int32_t* const corners = ch.corners.data();
     for (uint32_t f = r.first; f < r.last; ++f) {
-      const uint32_t s = ch.Begin(f), n = ch.End(f) - s;
-      const int32_t* c = corners + s;
+      const uint32_t b = ch.Begin(f), n = ch.End(f) - b;
+      const int32_t* c = corners + b;
       ON_MeshFace& face = outF[nf];
       if (n == 3) {
         face.vi[0] = map(c[0]);
@@ -622,10 +661,103 @@ bool BuildMesh(const std::vector<Run>& runs, const std::vector<Chunk>& chunks, c
       }
     }
   }
-  mesh.m_V.SetCount(nv);
-  mesh.m_F.SetCount(nf);
-  mesh.m_V.Shrink();
-  mesh.m_F.Shrink();
+  FinishMesh(mesh, nv, nf);
+  return true;
+}
+
+// The same for one large mesh of triangles and quads, on several threads. The
+// first use of each vertex is the smallest corner position that names it; once
+// every vertex knows it, each stretch of faces numbers its own first uses, after
+// those of the stretches before it, and the faces are written out in parallel.
+bool BuildLargeMesh(const std::vector<Run>& runs, const std::vector<Chunk>& chunks, const ON_3fPoint* vertices,
+                    ON_Mesh& mesh, int threads, std::string& error) {
+  const Survey s = SurveyMesh(runs, chunks);
+  if (!PrepareMesh(s, mesh, error)) return false;
+  struct Stretch {
+    uint32_t chunk, first, last;  // faces of a piece
+    uint64_t position;            // of its first corner in the mesh
+    uint64_t newVertices = 0, firstVertex = 0;
+    uint32_t firstFace = 0;
+  };
+  std::vector<Stretch> stretches;
+  const uint32_t step = static_cast<uint32_t>(std::max<uint64_t>(4096, s.faceBound / (8 * static_cast<uint64_t>(threads)) + 1));
+  uint64_t position = 0;
+  uint32_t faces = 0;
+  for (const Run& r : runs) {
+    const Chunk& ch = chunks[r.chunk];
+    for (uint32_t f = r.first; f < r.last;) {
+      const uint32_t l = r.last - f > step ? f + step : r.last;
+      Stretch st{r.chunk, f, l, position};
+      st.firstFace = faces;
+      stretches.push_back(st);
+      position += ch.End(l - 1) - ch.Begin(f);
+      faces += l - f;
+      f = l;
+    }
+  }
+  const int32_t lowest = s.lowest;
+  const size_t span = static_cast<size_t>(static_cast<uint64_t>(s.highest) - static_cast<uint64_t>(s.lowest) + 1);
+  // first[g - lowest]: the smallest corner position naming g, later its number in
+  // the mesh with the top bit set.
+  constexpr uint64_t kNumbered = uint64_t{1} << 63;
+  PodVec<uint64_t> first;
+  first.set_size(span);
+  const size_t blocks = (span + 65535) / 65536;
+  RunParallel(blocks, threads, [&](size_t b) {
+    const size_t to = std::min(span, (b + 1) * 65536);
+    for (size_t i = b * 65536; i < to; ++i) first[i] = UINT64_MAX;
+  });
+  auto forCorners = [&](const Stretch& st, auto&& f) {
+    const Chunk& ch = chunks[st.chunk];
+    const uint32_t from = ch.Begin(st.first), to = ch.End(st.last - 1);
+    uint64_t p = st.position;
+    for (uint32_t i = from; i < to; ++i, ++p) f(ch.corners[i], p);
+  };
+  RunParallel(stretches.size(), threads, [&](size_t k) {
+    forCorners(stretches[k], [&](int32_t g, uint64_t p) {
+      std::atomic_ref<uint64_t> slot(first[static_cast<size_t>(g - lowest)]);
+      uint64_t seen = slot.load(std::memory_order_relaxed);
+      while (p < seen && !slot.compare_exchange_weak(seen, p, std::memory_order_relaxed)) {
+      }
+    });
+  });
+  RunParallel(stretches.size(), threads, [&](size_t k) {
+    uint64_t n = 0;
+    forCorners(stretches[k], [&](int32_t g, uint64_t p) { n += first[static_cast<size_t>(g - lowest)] == p; });
+    stretches[k].newVertices = n;
+  });
+  uint64_t total = 0;
+  for (Stretch& st : stretches) {
+    st.firstVertex = total;
+    total += st.newVertices;
+  }
+  ON_3fPoint* const outV = mesh.m_V.Array();
+  RunParallel(stretches.size(), threads, [&](size_t k) {
+    uint64_t id = stretches[k].firstVertex;
+    forCorners(stretches[k], [&](int32_t g, uint64_t p) {
+      std::atomic_ref<uint64_t> slot(first[static_cast<size_t>(g - lowest)]);
+      if (slot.load(std::memory_order_relaxed) == p) {
+        outV[id] = vertices[g];
+        slot.store(id++ | kNumbered, std::memory_order_relaxed);
+      }
+    });
+  });
+  ON_MeshFace* const outF = mesh.m_F.Array();
+  RunParallel(stretches.size(), threads, [&](size_t k) {
+    const Stretch& st = stretches[k];
+    const Chunk& ch = chunks[st.chunk];
+    auto id = [&](int32_t g) { return static_cast<int>(first[static_cast<size_t>(g - lowest)] & ~kNumbered); };
+    ON_MeshFace* out = outF + st.firstFace;
+    for (uint32_t f = st.first; f < st.last; ++f, ++out) {
+      const uint32_t b = ch.Begin(f), n = ch.End(f) - b;
+      const int32_t* c = ch.corners.data() + b;
+      out->vi[0] = id(c[0]);
+      out->vi[1] = id(c[1]);
+      out->vi[2] = id(c[2]);
+      out->vi[3] = n == 4 ? id(c[3]) : out->vi[2];
+    }
+  });
+  FinishMesh(mesh, static_cast<int>(total), static_cast<int>(faces));
   return true;
 }
 
@@ -718,9 +850,21 @@ bool ReadText(const char* text, size_t size, int threads, ON_ClassArray<ON_Mesh>
   try {
     meshes.Reserve(before + static_cast<int>(plans.size()));
     for (size_t i = 0; i < plans.size(); ++i) meshes.AppendNew();
+    // Large meshes of triangles and quads are built one after the other, each on all
+    // threads; the others side by side, one thread each.
     std::vector<std::string> errors(plans.size());
-    RunParallel(plans.size(), threads, [&](size_t i) {
-      BuildMesh(plans[i], chunks, vertices.data(), meshes[before + static_cast<int>(i)], errors[i]);
+    std::vector<size_t> small;
+    for (size_t i = 0; i < plans.size(); ++i) {
+      const Survey s = threads > 1 ? SurveyMesh(plans[i], chunks) : Survey();
+      if (threads > 1 && s.corners >= g_largeMesh && !s.polygons)
+        BuildLargeMesh(plans[i], chunks, vertices.data(), meshes[before + static_cast<int>(i)], threads, errors[i]);
+      else
+        small.push_back(i);
+    }
+    std::vector<std::vector<int32_t>> scratch(static_cast<size_t>(threads > 1 ? threads : 1));
+    RunParallel(small.size(), threads, [&](size_t k, size_t worker) {
+      const size_t i = small[k];
+      BuildMesh(plans[i], chunks, vertices.data(), meshes[before + static_cast<int>(i)], scratch[worker], errors[i]);
     });
     for (const std::string& e : errors) {
       if (!e.empty()) {
@@ -742,6 +886,7 @@ bool ReadText(const char* text, size_t size, int threads, ON_ClassArray<ON_Mesh>
 }  // namespace
 
 void SetMinimumChunkSize(size_t bytes) { g_minimumChunk = bytes < 1 ? 1 : bytes; }
+void SetLargeMeshCorners(uint64_t corners) { g_largeMesh = corners; }
 
 bool ReadObjText(const char* text, size_t size, int threads, ON_ClassArray<ON_Mesh>& meshes, std::string& error,
                  const std::function<void()>& releaseText) {

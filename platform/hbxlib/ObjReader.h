@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -21,5 +22,8 @@ bool ReadObjText(const char* text, size_t size, int threads, ON_ClassArray<ON_Me
 // The smallest piece of text handed to one worker (tooling: tests use it to split
 // small texts into many pieces).
 void SetMinimumChunkSize(size_t bytes);
+// The number of corners from which one mesh of triangles and quads is built on all
+// threads rather than on one (tooling, as above).
+void SetLargeMeshCorners(uint64_t corners);
 
 }  // namespace hbx

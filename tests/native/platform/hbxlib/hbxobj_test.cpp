@@ -267,7 +267,7 @@ TEST(HBXOBJ, GrowsTheArrayThroughItsOwnStorageOperation) {
 
 // A text of many pieces: groups that come back, relative and absolute indices,
 // polygons, joined lines and CRLF, so that the pieces' borders fall everywhere.
-std::string BigText(unsigned seed) {
+std::string BigText(unsigned seed, int maxCorners) {
   std::mt19937 rng(seed);
   std::string s;
   long long v = 0;
@@ -287,7 +287,7 @@ std::string BigText(unsigned seed) {
     }
     s += "vt 0.5 0.5\n";
     for (int f = 0; f < 4; ++f) {
-      const int corners = 3 + static_cast<int>(rng() % 4);
+      const int corners = 3 + static_cast<int>(rng() % static_cast<unsigned>(maxCorners - 2));
       s += "f";
       for (int c = 0; c < corners; ++c) {
         const long long k = v - nv + 1 + static_cast<long long>(rng() % nv);
@@ -303,20 +303,23 @@ std::string BigText(unsigned seed) {
 }
 
 TEST(HBXOBJ, SameResultWhateverTheNumberOfThreads) {
-  const std::string text = BigText(7);
-  ASSERT_GT(text.size(), 500000u);
   hbx::SetMinimumChunkSize(4096);
-  const Result one = Read(text, 1);
-  ASSERT_EQ(one.ok, 1) << one.error;
-  ASSERT_GT(one.meshes.size(), 3u);
-  for (int threads : {2, 3, 8}) {
-    const Result r = Read(text, threads);
-    EXPECT_EQ(r.ok, 1) << r.error;
-    EXPECT_EQ(r.meshes, one.meshes) << threads << " threads";
+  hbx::SetLargeMeshCorners(1000);  // meshes of triangles and quads then built on all threads
+  for (int maxCorners : {6, 4}) {
+    const std::string text = BigText(7, maxCorners);
+    ASSERT_GT(text.size(), 500000u);
+    const Result one = Read(text, 1);
+    ASSERT_EQ(one.ok, 1) << one.error;
+    ASSERT_GT(one.meshes.size(), 3u);
+    for (int threads : {2, 3, 8}) {
+      const Result r = Read(text, threads);
+      EXPECT_EQ(r.ok, 1) << r.error;
+      EXPECT_EQ(r.meshes, one.meshes) << threads << " threads, faces of up to " << maxCorners << " corners";
+    }
   }
   // A fault late in the text is reported alike, also when an earlier piece is fine
   // and a later one is broken too.
-  std::string broken = text;
+  std::string broken = BigText(7, 6);
   broken.insert(broken.find("\nf ", broken.size() * 2 / 3) + 1, "f 1 2 0\n");
   broken += "v 1 2\n";
   const Result e1 = Read(broken, 1);
@@ -324,6 +327,7 @@ TEST(HBXOBJ, SameResultWhateverTheNumberOfThreads) {
   EXPECT_NE(e1.error.find("indices start at 1"), std::string::npos) << e1.error;
   for (int threads : {2, 8}) EXPECT_EQ(Read(broken, threads).error, e1.error) << threads << " threads";
   hbx::SetMinimumChunkSize(size_t{1} << 18);
+  hbx::SetLargeMeshCorners(uint64_t{1} << 20);
 }
 
 }  // namespace
