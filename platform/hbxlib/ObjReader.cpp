@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <mutex>
 #include <new>
@@ -35,7 +36,8 @@ namespace hbx {
 namespace {
 
 size_t g_minimumChunk = size_t{1} << 18;
-uint64_t g_largeMesh = uint64_t{1} << 20;  // corners from which one mesh is built on all threads
+uint64_t g_largeMesh = uint64_t{1} << 20;
+size_t g_blockPerThread = size_t{4} << 20;  // text read per round and thread  // corners from which one mesh is built on all threads
 constexpr size_t kMaximumChunk = size_t{1} << 30;  // keeps offsets within a piece in 32 bits
 
 // A growable array of plain data. Large blocks grow in place in the address space
@@ -46,6 +48,14 @@ class PodVec {
   PodVec() = default;
   PodVec(const PodVec&) = delete;
   PodVec& operator=(const PodVec&) = delete;
+  PodVec& operator=(PodVec&& o) noexcept {
+    if (this != &o) {
+      release();
+      m_p = o.m_p, m_size = o.m_size, m_cap = o.m_cap;
+      o.m_p = nullptr, o.m_size = o.m_cap = 0;
+    }
+    return *this;
+  }
   PodVec(PodVec&& o) noexcept : m_p(o.m_p), m_size(o.m_size), m_cap(o.m_cap) { o.m_p = nullptr, o.m_size = o.m_cap = 0; }
   ~PodVec() { FreeBlock(m_p, m_cap * sizeof(T)); }
   size_t size() const { return m_size; }
@@ -307,6 +317,9 @@ class ChunkParser {
       }
       if (!p) return;  // the piece failed
     }
+    ch.nV = m_v - ch.baseV;
+    ch.nVt = m_vt - ch.baseVt;
+    ch.nVn = m_vn - ch.baseVn;
   }
 
  private:
@@ -761,137 +774,285 @@ bool BuildLargeMesh(const std::vector<Run>& runs, const std::vector<Chunk>& chun
   return true;
 }
 
-bool ReadText(const char* text, size_t size, int threads, ON_ClassArray<ON_Mesh>& meshes, std::string& error,
-              const std::function<void()>& releaseText) {
-  const char* const end = text + size;
-
-  // Pieces, cut at line boundaries.
-  size_t pieces = 1;
-  if (threads > 1) pieces = std::max<size_t>(1, std::min<size_t>(static_cast<size_t>(threads), size / g_minimumChunk));
-  pieces = std::max(pieces, size / kMaximumChunk + 1);
-  std::vector<Chunk> chunks;
-  const char* from = text;
-  for (size_t k = 1; k <= pieces && from < end; ++k) {
-    const char* to = k == pieces ? end : NextBoundary(text, std::max(from, text + size / pieces * k), end);
-    if (to <= from) continue;
-    chunks.emplace_back();
-    chunks.back().begin = from;
-    chunks.back().end = to;
-    from = to;
+// Counts the lines of [p, end), as LineNumber counts them.
+uint64_t CountLines(const char* p, const char* end) {
+  uint64_t lines = 0;
+  for (; p < end; ++p) {
+    p = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
+    if (!p) break;
+    ++lines;
   }
+  return lines;
+}
 
-  // One piece needs no counting first: what comes before a line is known as it is read.
-  const bool counted = chunks.size() > 1;
-  PodVec<ON_3fPoint> vertices;
-  uint64_t v = 0;
-  if (counted) {
-    RunParallel(chunks.size(), threads, [&](size_t i) { CountChunk(chunks[i]); });
-    uint64_t vt = 0, vn = 0;
-    for (Chunk& ch : chunks) {
-      ch.baseV = v;
-      ch.baseVt = vt;
-      ch.baseVn = vn;
-      v += ch.nV;
-      vt += ch.nVt;
-      vn += ch.nVn;
-    }
-    if (v > static_cast<uint64_t>(INT_MAX)) {
-      error = "the file defines " + std::to_string(v) + " vertices, more than a mesh can hold";
-      return false;
-    }
-    vertices.set_size(static_cast<size_t>(v));
-  }
-  RunParallel(chunks.size(), threads, [&](size_t i) { ChunkParser(chunks[i], vertices, counted).Run(); });
-  if (!counted) v = vertices.size();
-  for (const Chunk& ch : chunks) {
-    if (ch.errorAt) {
-      error = "Line " + std::to_string(LineNumber(text, ch.errorAt)) + ": " + ch.error;
-      return false;
-    }
-  }
+uint64_t CountLinesWithCR(const char* p, const char* end) {
+  const bool anyCR = std::memchr(p, '\r', static_cast<size_t>(end - p)) != nullptr;
+  if (!anyCR) return CountLines(p, end);
+  return LineNumber(p, end) - 1;
+}
 
-  // Names to meshes, in the order of their first face.
-  std::vector<std::vector<Run>> plans;
-  std::unordered_map<std::string, size_t> ids;
-  std::string current;
-  for (size_t k = 0; k < chunks.size(); ++k) {
-    const Chunk& ch = chunks[k];
-    uint32_t first = 0;
-    auto flush = [&](uint32_t upto) {
-      if (upto > first) {
-        auto it = ids.find(current);
-        if (it == ids.end()) {
-          it = ids.emplace(current, plans.size()).first;
-          plans.emplace_back();
-        }
-        plans[it->second].push_back({static_cast<uint32_t>(k), first, upto});
+// The reader's state across the blocks of one text: the pieces read so far, with
+// their records, and how many vertices, texture coordinates, normals and lines came
+// before the next block.
+class Reader {
+ public:
+  explicit Reader(int threads) : m_threads(threads) {}
+
+  // Reads the next block of the text; it starts and, unless `last`, ends at a line
+  // boundary. The block is not needed after the call.
+  bool Block(const char* text, size_t size, bool last, std::string& error) {
+    const char* const end = text + size;
+    size_t pieces = 1;
+    if (m_threads > 1)
+      pieces = std::max<size_t>(1, std::min<size_t>(static_cast<size_t>(m_threads), size / g_minimumChunk));
+    pieces = std::max(pieces, size / kMaximumChunk + 1);
+    const size_t firstChunk = m_chunks.size();
+    const char* from = text;
+    for (size_t k = 1; k <= pieces && from < end; ++k) {
+      const char* to = k == pieces ? end : NextBoundary(text, std::max(from, text + size / pieces * k), end);
+      if (to <= from) continue;
+      m_chunks.emplace_back();
+      m_chunks.back().begin = from;
+      m_chunks.back().end = to;
+      from = to;
+    }
+    Chunk* const chunks = m_chunks.data() + firstChunk;
+    const size_t n = m_chunks.size() - firstChunk;
+
+    // One piece needs no counting first: what comes before a line is known as it
+    // is read, and its vertices are appended.
+    const bool counted = n > 1;
+    if (counted) RunParallel(n, m_threads, [&](size_t i) { CountChunk(chunks[i]); });
+    uint64_t v = m_v, vt = m_vt, vn = m_vn;
+    for (size_t i = 0; i < n; ++i) {
+      chunks[i].baseV = v;
+      chunks[i].baseVt = vt;
+      chunks[i].baseVn = vn;
+      v += chunks[i].nV;
+      vt += chunks[i].nVt;
+      vn += chunks[i].nVn;
+    }
+    if (counted) {
+      if (v > static_cast<uint64_t>(INT_MAX)) {
+        error = "the file defines " + std::to_string(v) + " vertices, more than a mesh can hold";
+        return false;
       }
-      first = upto;
-    };
-    for (const NameEvent& e : ch.events) {
-      flush(e.face);
-      current.assign(ch.names, e.offset, e.length);
+      m_vertices.set_size(static_cast<size_t>(v));
+    } else {
+      m_vertices.reserve(static_cast<size_t>(m_v) + size / 32);
     }
-    flush(ch.faces);
-  }
-  ids.clear();
-  for (Chunk& ch : chunks) {
-    std::string().swap(ch.names);
-    std::vector<NameEvent>().swap(ch.events);
-  }
-  if (releaseText) releaseText();
-
-  // The meshes, each filled in place in the caller's array.
-  const int before = meshes.Count();
-  if (plans.size() > static_cast<size_t>(INT_MAX - before)) {
-    error = "the file holds too many meshes";
-    return false;
-  }
-  try {
-    meshes.Reserve(before + static_cast<int>(plans.size()));
-    for (size_t i = 0; i < plans.size(); ++i) meshes.AppendNew();
-    // Large meshes of triangles and quads are built one after the other, each on all
-    // threads; the others side by side, one thread each.
-    std::vector<std::string> errors(plans.size());
-    std::vector<size_t> small;
-    for (size_t i = 0; i < plans.size(); ++i) {
-      const Survey s = threads > 1 ? SurveyMesh(plans[i], chunks) : Survey();
-      if (threads > 1 && s.corners >= g_largeMesh && !s.polygons)
-        BuildLargeMesh(plans[i], chunks, vertices.data(), meshes[before + static_cast<int>(i)], threads, errors[i]);
-      else
-        small.push_back(i);
-    }
-    std::vector<std::vector<int32_t>> scratch(static_cast<size_t>(threads > 1 ? threads : 1));
-    RunParallel(small.size(), threads, [&](size_t k, size_t worker) {
-      const size_t i = small[k];
-      BuildMesh(plans[i], chunks, vertices.data(), meshes[before + static_cast<int>(i)], scratch[worker], errors[i]);
+    std::vector<uint64_t> lines(n, 0);
+    RunParallel(n, m_threads, [&](size_t i) {
+      ChunkParser(chunks[i], m_vertices, counted).Run();
+      if (!last && !chunks[i].errorAt) lines[i] = CountLinesWithCR(chunks[i].begin, chunks[i].end);
     });
-    for (const std::string& e : errors) {
-      if (!e.empty()) {
-        error = e;
-        while (meshes.Count() > before) meshes.Remove();
+    for (size_t i = 0; i < n; ++i) {
+      if (chunks[i].errorAt) {
+        error = "Line " + std::to_string(m_line + LineNumber(text, chunks[i].errorAt) - 1) + ": " + chunks[i].error;
         return false;
       }
     }
-    // A mesh whose every face fell away as degenerate is no mesh.
-    for (int i = meshes.Count() - 1; i >= before; --i)
-      if (meshes[i].FaceCount() == 0) meshes.Remove(i);
-  } catch (...) {
-    while (meshes.Count() > before) meshes.Remove();
-    throw;
+    for (size_t i = 0; i < n; ++i) {
+      m_v += chunks[i].nV;
+      m_vt += chunks[i].nVt;
+      m_vn += chunks[i].nVn;
+      m_line += lines[i];
+      chunks[i].begin = chunks[i].end = nullptr;
+    }
+    return true;
   }
-  return true;
+
+  // The meshes, from everything read; appended to `meshes`.
+  bool Finish(ON_ClassArray<ON_Mesh>& meshes, std::string& error) {
+    std::vector<Chunk>& chunks = m_chunks;
+    PodVec<ON_3fPoint>& vertices = m_vertices;
+    const int threads = m_threads;
+    // Names to meshes, in the order of their first face.
+    std::vector<std::vector<Run>> plans;
+    std::unordered_map<std::string, size_t> ids;
+    std::string current;
+    for (size_t k = 0; k < chunks.size(); ++k) {
+      const Chunk& ch = chunks[k];
+      uint32_t first = 0;
+      auto flush = [&](uint32_t upto) {
+        if (upto > first) {
+          auto it = ids.find(current);
+          if (it == ids.end()) {
+            it = ids.emplace(current, plans.size()).first;
+            plans.emplace_back();
+          }
+          plans[it->second].push_back({static_cast<uint32_t>(k), first, upto});
+        }
+        first = upto;
+      };
+      for (const NameEvent& e : ch.events) {
+        flush(e.face);
+        current.assign(ch.names, e.offset, e.length);
+      }
+      flush(ch.faces);
+    }
+    ids.clear();
+    for (Chunk& ch : chunks) {
+      std::string().swap(ch.names);
+      std::vector<NameEvent>().swap(ch.events);
+    }
+  
+    // The meshes, each filled in place in the caller's array.
+    const int before = meshes.Count();
+    if (plans.size() > static_cast<size_t>(INT_MAX - before)) {
+      error = "the file holds too many meshes";
+      return false;
+    }
+    try {
+      meshes.Reserve(before + static_cast<int>(plans.size()));
+      for (size_t i = 0; i < plans.size(); ++i) meshes.AppendNew();
+      // Large meshes of triangles and quads are built one after the other, each on all
+      // threads; the others side by side, one thread each.
+      std::vector<std::string> errors(plans.size());
+      std::vector<size_t> small;
+      for (size_t i = 0; i < plans.size(); ++i) {
+        const Survey s = threads > 1 ? SurveyMesh(plans[i], chunks) : Survey();
+        if (threads > 1 && s.corners >= g_largeMesh && !s.polygons)
+          BuildLargeMesh(plans[i], chunks, vertices.data(), meshes[before + static_cast<int>(i)], threads, errors[i]);
+        else
+          small.push_back(i);
+      }
+      std::vector<std::vector<int32_t>> scratch(static_cast<size_t>(threads > 1 ? threads : 1));
+      RunParallel(small.size(), threads, [&](size_t k, size_t worker) {
+        const size_t i = small[k];
+        BuildMesh(plans[i], chunks, vertices.data(), meshes[before + static_cast<int>(i)], scratch[worker], errors[i]);
+      });
+      for (const std::string& e : errors) {
+        if (!e.empty()) {
+          error = e;
+          while (meshes.Count() > before) meshes.Remove();
+          return false;
+        }
+      }
+      // A mesh whose every face fell away as degenerate is no mesh.
+      for (int i = meshes.Count() - 1; i >= before; --i)
+        if (meshes[i].FaceCount() == 0) meshes.Remove(i);
+    } catch (...) {
+      while (meshes.Count() > before) meshes.Remove();
+      throw;
+    }
+    return true;
+  }
+
+ private:
+  const int m_threads;
+  std::vector<Chunk> m_chunks;
+  PodVec<ON_3fPoint> m_vertices;
+  uint64_t m_v = 0, m_vt = 0, m_vn = 0;  // before the next block
+  uint64_t m_line = 1;                   // the number of the next block's first line
+};
+
+// The end of the last complete statement in [text, text + size), or 0 when there is
+// none: a line end that no backslash continues and that cannot be the first half of
+// a CR LF pair still to come.
+size_t LastBoundary(const char* text, size_t size) {
+  for (size_t q = size; q-- > 0;) {
+    const char c = text[q];
+    if (!IsLineEnd(c)) continue;
+    if (c == '\r' && q + 1 == size) continue;
+    size_t start = q, after = q + 1;
+    if (c == '\r' && text[q + 1] == '\n') after = q + 2;
+    if (c == '\n' && q > 0 && text[q - 1] == '\r') start = q - 1;
+    if (start > 0 && text[start - 1] == '\\') {
+      q = start;
+      continue;
+    }
+    return after;
+  }
+  return 0;
 }
 
 }  // namespace
 
 void SetMinimumChunkSize(size_t bytes) { g_minimumChunk = bytes < 1 ? 1 : bytes; }
 void SetLargeMeshCorners(uint64_t corners) { g_largeMesh = corners; }
+void SetBlockSize(size_t bytesPerThread) { g_blockPerThread = bytesPerThread < 16 ? 16 : bytesPerThread; }
 
 bool ReadObjText(const char* text, size_t size, int threads, ON_ClassArray<ON_Mesh>& meshes, std::string& error,
                  const std::function<void()>& releaseText) {
   try {
-    return ReadText(text, size, threads, meshes, error, releaseText);
+    Reader reader(threads);
+    if (!reader.Block(text, size, true, error)) return false;
+    if (releaseText) releaseText();
+    return reader.Finish(meshes, error);
+  } catch (const std::bad_alloc&) {
+    error = "there is not enough memory to read the file";
+  } catch (const std::exception& e) {
+    error = std::string("the file could not be read: ") + e.what();
+  }
+  return false;
+}
+
+bool ReadObjStream(const ReadAt& readAt, uint64_t size, uint64_t offset, int threads, ON_ClassArray<ON_Mesh>& meshes,
+                   std::string& error) {
+  try {
+    Reader reader(threads);
+    // A block per round: a few megabytes per thread, so that the text read stays in
+    // the caches while it is parsed, and the whole file is never held at once.
+    const uint64_t rest = size > offset ? size - offset : 0;
+    size_t capacity = static_cast<size_t>(std::min<uint64_t>(rest + 1, (threads > 1 ? uint64_t(threads) : 1) * g_blockPerThread));
+    PodVec<char> buffer;
+    buffer.set_size(capacity);
+    size_t carry = 0;
+    for (;;) {
+      const size_t want = static_cast<size_t>(std::min<uint64_t>(buffer.size() - carry, size > offset ? size - offset : 0));
+      // The block is read in slices, side by side.
+      const size_t slices = threads > 1 && want >= (size_t{8} << 20) ? static_cast<size_t>(threads) : 1;
+      std::vector<int64_t> got(slices, 0);
+      std::vector<std::string> why(slices);
+      RunParallel(slices, threads, [&](size_t k) {
+        const size_t from = want / slices * k, to = k + 1 == slices ? want : want / slices * (k + 1);
+        size_t done = from;
+        while (done < to) {
+          const int64_t n = readAt(offset + done, buffer.data() + carry + done, to - done, why[k]);
+          if (n < 0) {
+            got[k] = -1;
+            return;
+          }
+          if (n == 0) break;
+          done += static_cast<size_t>(n);
+        }
+        got[k] = static_cast<int64_t>(done - from);
+      });
+      size_t read = 0;
+      bool shorter = false;
+      for (size_t k = 0; k < slices; ++k) {
+        if (got[k] < 0) {
+          error = why[k];
+          return false;
+        }
+        const size_t expected = (k + 1 == slices ? want : want / slices * (k + 1)) - want / slices * k;
+        read += static_cast<size_t>(got[k]);
+        if (static_cast<size_t>(got[k]) != expected) {
+          shorter = true;  // the file became shorter while it was read: it ends here
+          break;
+        }
+      }
+      offset += read;
+      const bool last = shorter || offset >= size;
+      const size_t filled = carry + read;
+      const size_t end = last ? filled : LastBoundary(buffer.data(), filled);
+      if (end == 0 && !last) {
+        // A statement longer than the buffer: a larger one.
+        PodVec<char> larger;
+        larger.set_size(buffer.size() * 2);
+        std::memcpy(larger.data(), buffer.data(), filled);
+        buffer = std::move(larger);
+        carry = filled;
+        continue;
+      }
+      if (!reader.Block(buffer.data(), end, last, error)) return false;
+      if (last) break;
+      carry = filled - end;
+      std::memmove(buffer.data(), buffer.data() + end, carry);
+    }
+    buffer.release();
+    return reader.Finish(meshes, error);
   } catch (const std::bad_alloc&) {
     error = "there is not enough memory to read the file";
   } catch (const std::exception& e) {
