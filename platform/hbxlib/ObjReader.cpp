@@ -78,6 +78,12 @@ class PodVec {
     reserve(n);
     m_size = n;
   }
+  // Shrinks the block to what is used: spare room in a large block may cost whole
+  // huge pages.
+  void shrink_to_fit() {
+    if (m_size < m_cap && m_size > 0) Resize(m_size, true);
+  }
+
   void release() {
     FreeBlock(m_p, m_cap * sizeof(T));
     m_p = nullptr;
@@ -85,8 +91,10 @@ class PodVec {
   }
 
  private:
-  void Resize(size_t n) {
-    if (n > SIZE_MAX / sizeof(T)) throw std::bad_alloc();
+  void Resize(size_t n, bool exact = false) {
+    if (n > SIZE_MAX / sizeof(T) - kBlockGrain) throw std::bad_alloc();
+    // Large blocks grow in whole huge pages.
+    if (!exact && n * sizeof(T) >= kBlockGrain / 2) n = (n * sizeof(T) + kBlockGrain - 1) / kBlockGrain * kBlockGrain / sizeof(T);
     void* p = ResizeBlock(m_p, m_cap * sizeof(T), n * sizeof(T));
     if (!p) throw std::bad_alloc();
     m_p = static_cast<T*>(p);
@@ -617,10 +625,9 @@ void FinishMesh(ON_Mesh& mesh, int vertexCount, int faceCount) {
 // Builds one mesh from its runs of faces, with the vertices it uses in first-use
 // order. The map from the file's vertex indices to the mesh's own is an array over
 // the span of indices the mesh uses, or a hash map when that span is sparse.
-bool BuildMesh(const std::vector<Run>& runs, const std::vector<Chunk>& chunks, const ON_3fPoint* vertices,
-               ON_Mesh& mesh, std::vector<int32_t>& local, std::string& error) {
-  const Survey s = SurveyMesh(runs, chunks);
-  if (!PrepareMesh(s, mesh, error)) return false;
+// The mesh's arrays are already sized for its survey `s` (PrepareMesh).
+void BuildMesh(const std::vector<Run>& runs, const std::vector<Chunk>& chunks, const ON_3fPoint* vertices,
+               const Survey& s, ON_Mesh& mesh, std::vector<int32_t>& local) {
   const uint64_t span = static_cast<uint64_t>(s.highest) - static_cast<uint64_t>(s.lowest) + 1;
   const int32_t lowest = s.lowest;
   ON_3fPoint* const outV = mesh.m_V.Array();
@@ -675,7 +682,6 @@ bool BuildMesh(const std::vector<Run>& runs, const std::vector<Chunk>& chunks, c
     }
   }
   FinishMesh(mesh, nv, nf);
-  return true;
 }
 
 // The same for one large mesh of triangles and quads, on several threads. The
@@ -684,7 +690,7 @@ bool BuildMesh(const std::vector<Run>& runs, const std::vector<Chunk>& chunks, c
 // those of the stretches before it, and the faces are written out in parallel.
 bool BuildLargeMesh(const std::vector<Run>& runs, const std::vector<Chunk>& chunks, const ON_3fPoint* vertices,
                     ON_Mesh& mesh, int threads, std::string& error) {
-  const Survey s = SurveyMesh(runs, chunks);
+  const Survey s = SurveyMesh(runs, chunks);  // again: cheap beside the rest
   if (!PrepareMesh(s, mesh, error)) return false;
   struct Stretch {
     uint32_t chunk, first, last;  // faces of a piece
@@ -774,21 +780,17 @@ bool BuildLargeMesh(const std::vector<Run>& runs, const std::vector<Chunk>& chun
   return true;
 }
 
-// Counts the lines of [p, end), as LineNumber counts them.
+// Counts the lines of [p, end), as LineNumber counts them: line feeds, and carriage
+// returns that no line feed follows.
 uint64_t CountLines(const char* p, const char* end) {
-  uint64_t lines = 0;
-  for (; p < end; ++p) {
-    p = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
-    if (!p) break;
-    ++lines;
+  uint64_t lf = 0, cr = 0, crlf = 0;
+  const size_t n = static_cast<size_t>(end - p);
+  for (size_t i = 0; i < n; ++i) lf += p[i] == '\n';
+  if (std::memchr(p, '\r', n)) {
+    for (size_t i = 0; i < n; ++i) cr += p[i] == '\r';
+    for (size_t i = 0; i + 1 < n; ++i) crlf += p[i] == '\r' && p[i + 1] == '\n';
   }
-  return lines;
-}
-
-uint64_t CountLinesWithCR(const char* p, const char* end) {
-  const bool anyCR = std::memchr(p, '\r', static_cast<size_t>(end - p)) != nullptr;
-  if (!anyCR) return CountLines(p, end);
-  return LineNumber(p, end) - 1;
+  return lf + cr - crlf;
 }
 
 // The reader's state across the blocks of one text: the pieces read so far, with
@@ -844,7 +846,9 @@ class Reader {
     std::vector<uint64_t> lines(n, 0);
     RunParallel(n, m_threads, [&](size_t i) {
       ChunkParser(chunks[i], m_vertices, counted).Run();
-      if (!last && !chunks[i].errorAt) lines[i] = CountLinesWithCR(chunks[i].begin, chunks[i].end);
+      chunks[i].corners.shrink_to_fit();
+      chunks[i].faceEnd.shrink_to_fit();
+      if (!last && !chunks[i].errorAt) lines[i] = CountLines(chunks[i].begin, chunks[i].end);
     });
     for (size_t i = 0; i < n; ++i) {
       if (chunks[i].errorAt) {
@@ -908,19 +912,29 @@ class Reader {
       for (size_t i = 0; i < plans.size(); ++i) meshes.AppendNew();
       // Large meshes of triangles and quads are built one after the other, each on all
       // threads; the others side by side, one thread each.
+      // The small ones get their storage here, on this thread, so that the workers
+      // do not each draw on an allocator of their own.
       std::vector<std::string> errors(plans.size());
+      std::vector<Survey> surveys(plans.size());
+      RunParallel(plans.size(), threads, [&](size_t i) { surveys[i] = SurveyMesh(plans[i], chunks); });
       std::vector<size_t> small;
+      uint64_t widest = 0;
       for (size_t i = 0; i < plans.size(); ++i) {
-        const Survey s = threads > 1 ? SurveyMesh(plans[i], chunks) : Survey();
-        if (threads > 1 && s.corners >= g_largeMesh && !s.polygons)
-          BuildLargeMesh(plans[i], chunks, vertices.data(), meshes[before + static_cast<int>(i)], threads, errors[i]);
-        else
+        const Survey& s = surveys[i];
+        ON_Mesh& mesh = meshes[before + static_cast<int>(i)];
+        if (threads > 1 && s.corners >= g_largeMesh && !s.polygons) {
+          BuildLargeMesh(plans[i], chunks, vertices.data(), mesh, threads, errors[i]);
+        } else if (PrepareMesh(s, mesh, errors[i])) {
           small.push_back(i);
+          const uint64_t span = static_cast<uint64_t>(s.highest) - static_cast<uint64_t>(s.lowest) + 1;
+          if (span <= 4 * s.corners + 4096 && span > widest) widest = span;
+        }
       }
       std::vector<std::vector<int32_t>> scratch(static_cast<size_t>(threads > 1 ? threads : 1));
+      for (auto& v : scratch) v.reserve(static_cast<size_t>(widest));
       RunParallel(small.size(), threads, [&](size_t k, size_t worker) {
         const size_t i = small[k];
-        BuildMesh(plans[i], chunks, vertices.data(), meshes[before + static_cast<int>(i)], scratch[worker], errors[i]);
+        BuildMesh(plans[i], chunks, vertices.data(), surveys[i], meshes[before + static_cast<int>(i)], scratch[worker]);
       });
       for (const std::string& e : errors) {
         if (!e.empty()) {
