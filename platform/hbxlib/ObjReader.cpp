@@ -916,7 +916,11 @@ class Reader {
       // do not each draw on an allocator of their own.
       std::vector<std::string> errors(plans.size());
       std::vector<Survey> surveys(plans.size());
-      RunParallel(plans.size(), threads, [&](size_t i) { surveys[i] = SurveyMesh(plans[i], chunks); });
+      RunParallel(plans.size(), threads, [&](size_t i) {
+        // Into a local first: neighbouring surveys share cache lines across workers.
+        const Survey s = SurveyMesh(plans[i], chunks);
+        surveys[i] = s;
+      });
       std::vector<size_t> small;
       uint64_t widest = 0;
       for (size_t i = 0; i < plans.size(); ++i) {
