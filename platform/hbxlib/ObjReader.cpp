@@ -127,7 +127,7 @@ inline const char* SkipPhysicalLine(const char* p, const char* end) {
   return p + 1;
 }
 
-inline const char* SkipBlanks(const char* p, const char* end) {
+[[gnu::always_inline]] inline const char* SkipBlanks(const char* p, const char* end) {
   for (;;) {
     while (p < end && IsBlank(*p)) ++p;
     if (p < end && *p == '\\' && (p + 1 == end || IsLineEnd(p[1]))) {
@@ -275,7 +275,7 @@ void CountChunk(Chunk& ch) {
 
 // An index as written: optional sign and digits. Large values saturate; they are
 // out of range anyway, and the error quotes the text as written.
-inline bool ParseIndex(const char*& p, const char* end, int64_t& value) {
+[[gnu::always_inline]] inline bool ParseIndex(const char*& p, const char* end, int64_t& value) {
   const char* s = p;
   bool negative = false;
   if (s < end && (*s == '-' || *s == '+')) negative = *s++ == '-';
