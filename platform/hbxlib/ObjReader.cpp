@@ -36,8 +36,8 @@ namespace hbx {
 namespace {
 
 size_t g_minimumChunk = size_t{1} << 18;
-uint64_t g_largeMesh = uint64_t{1} << 20;
-size_t g_blockPerThread = size_t{4} << 20;  // text read per round and thread  // corners from which one mesh is built on all threads
+uint64_t g_largeMesh = uint64_t{1} << 20;  // corners from which one mesh is built on all threads
+size_t g_blockPerThread = size_t{2} << 20;  // text read per round and thread
 constexpr size_t kMaximumChunk = size_t{1} << 30;  // keeps offsets within a piece in 32 bits
 
 // A growable array of plain data. Large blocks grow in place in the address space
@@ -215,6 +215,13 @@ struct NameEvent {
   uint32_t offset, length;  // in the piece's names
 };
 
+// What the faces between two name statements of a piece need in a mesh.
+struct Segment {
+  uint64_t faceBound = 0;  // faces once polygons are cut into triangles, at most
+  int32_t lowest = INT32_MAX, highest = -1;  // vertex indices used
+  bool polygons = false;
+};
+
 struct Chunk {
   const char* begin = nullptr;
   const char* end = nullptr;
@@ -244,6 +251,7 @@ struct Chunk {
     ++faces;
   }
   std::vector<NameEvent> events;
+  std::vector<Segment> segments;  // one before each event, and one after the last
   std::string names;
   const char* errorAt = nullptr;
   std::string error;
@@ -325,6 +333,7 @@ class ChunkParser {
       }
       if (!p) return;  // the piece failed
     }
+    ch.segments.push_back(m_segment);
     ch.nV = m_v - ch.baseV;
     ch.nVt = m_vt - ch.baseVt;
     ch.nVn = m_vn - ch.baseVn;
@@ -468,6 +477,12 @@ class ChunkParser {
       ch.corners.truncate(start);
     } else {
       ch.AddFace(static_cast<uint32_t>(n), static_cast<uint32_t>(ch.corners.size()));
+      m_segment.faceBound += n <= 4 ? 1 : n - 2;
+      m_segment.polygons = m_segment.polygons || n > 4;
+      for (size_t i = 0; i < n; ++i) {
+        m_segment.lowest = c[i] < m_segment.lowest ? c[i] : m_segment.lowest;
+        m_segment.highest = c[i] > m_segment.highest ? c[i] : m_segment.highest;
+      }
     }
     return FinishStatement(p, end);
   }
@@ -495,6 +510,8 @@ class ChunkParser {
     if (ch.names.size() > UINT32_MAX) return Fail(p, "the names in the file are too long");
     ch.events.push_back({ch.faces, static_cast<uint32_t>(offset),
                          static_cast<uint32_t>(ch.names.size() - offset)});
+    ch.segments.push_back(m_segment);
+    m_segment = Segment();
     return FinishStatement(p, end);
   }
 
@@ -503,6 +520,7 @@ class ChunkParser {
   const bool m_counted;
   uint64_t m_next, m_limit;
   uint64_t m_v = 0, m_vt = 0, m_vn = 0;  // statements before the current line
+  Segment m_segment;                     // since the last name statement
 };
 
 // Where a piece may end: right after a line end that no backslash continues.
@@ -567,6 +585,7 @@ uint64_t LineNumber(const char* text, const char* at) {
 
 struct Run {
   uint32_t chunk, first, last;  // faces [first, last) of a piece
+  const Segment* segment;       // what they need
 };
 
 // What a mesh will need, from a first look at its faces.
@@ -580,23 +599,11 @@ Survey SurveyMesh(const std::vector<Run>& runs, const std::vector<Chunk>& chunks
   Survey s;
   for (const Run& r : runs) {
     const Chunk& ch = chunks[r.chunk];
-    const uint32_t from = ch.Begin(r.first), to = ch.End(r.last - 1);
-    if (!ch.ragged) {
-      s.faceBound += ch.uniform <= 4 ? r.last - r.first : uint64_t{r.last - r.first} * (ch.uniform - 2);
-      s.polygons = s.polygons || ch.uniform > 4;
-    } else {
-      for (uint32_t f = r.first; f < r.last; ++f) {
-        const uint32_t n = ch.End(f) - ch.Begin(f);
-        s.faceBound += n <= 4 ? 1 : n - 2;
-        s.polygons = s.polygons || n > 4;
-      }
-    }
-    s.corners += to - from;
-    for (uint32_t i = from; i < to; ++i) {
-      const int32_t g = ch.corners[i];
-      s.lowest = g < s.lowest ? g : s.lowest;
-      s.highest = g > s.highest ? g : s.highest;
-    }
+    s.corners += ch.End(r.last - 1) - ch.Begin(r.first);
+    s.faceBound += r.segment->faceBound;
+    s.polygons = s.polygons || r.segment->polygons;
+    s.lowest = r.segment->lowest < s.lowest ? r.segment->lowest : s.lowest;
+    s.highest = r.segment->highest > s.highest ? r.segment->highest : s.highest;
   }
   return s;
 }
@@ -878,6 +885,7 @@ class Reader {
     for (size_t k = 0; k < chunks.size(); ++k) {
       const Chunk& ch = chunks[k];
       uint32_t first = 0;
+      size_t segment = 0;
       auto flush = [&](uint32_t upto) {
         if (upto > first) {
           auto it = ids.find(current);
@@ -885,9 +893,10 @@ class Reader {
             it = ids.emplace(current, plans.size()).first;
             plans.emplace_back();
           }
-          plans[it->second].push_back({static_cast<uint32_t>(k), first, upto});
+          plans[it->second].push_back({static_cast<uint32_t>(k), first, upto, &ch.segments[segment]});
         }
         first = upto;
+        ++segment;
       };
       for (const NameEvent& e : ch.events) {
         flush(e.face);

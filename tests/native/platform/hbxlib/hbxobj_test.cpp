@@ -383,7 +383,7 @@ TEST(HBXOBJ, FilesReadInBlocksGiveTheSameResult) {
       EXPECT_EQ(r.error.substr(r.error.find("Line")), e.error.substr(e.error.find("Line"))) << threads << " threads";
     }
   }
-  hbx::SetBlockSize(size_t{4} << 20);
+  hbx::SetBlockSize(size_t{2} << 20);
   hbx::SetMinimumChunkSize(size_t{1} << 18);
   std::error_code ec;
   fs::remove(file, ec);
