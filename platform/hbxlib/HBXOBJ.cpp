@@ -1,5 +1,6 @@
 #include "HBXOBJ.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <new>
 #include <string>
@@ -39,118 +40,91 @@ void SetError(const CString& name, std::string why) {
   g_error = text + CString(why.c_str());
 }
 
-// The file's bytes in one block of memory, freed on destruction or by Release.
-class FileBytes {
+// An open file, read at given offsets (from several threads at once).
+class File {
  public:
-  ~FileBytes() { Release(); }
-  void Release() {
-    hbx::FreeBlock(m_data, m_block);
-    m_data = nullptr;
-  }
-  char* Data() const { return m_data; }
-  size_t Size() const { return m_size; }
-
-  bool Read(const CString& path, int threads, std::string& why) {
+  ~File() {
 #ifdef _WIN32
-    (void)threads;  // one sequential read: the system reads ahead
+    if (m_file != INVALID_HANDLE_VALUE) CloseHandle(m_file);
+#else
+    if (m_fd >= 0) close(m_fd);
+#endif
+  }
+  uint64_t Size() const { return m_size; }
+
+  bool Open(const CString& path, std::string& why) {
+#ifdef _WIN32
     const DWORD attributes = GetFileAttributesW(path.GetString());
     if (attributes == INVALID_FILE_ATTRIBUTES) return Fail(GetLastError(), why);
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) return why = "it is a folder, not a file", false;
-    HANDLE file = CreateFileW(path.GetString(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return Fail(GetLastError(), why);
-    bool ok = false;
+    m_file = CreateFileW(path.GetString(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (m_file == INVALID_HANDLE_VALUE) return Fail(GetLastError(), why);
     LARGE_INTEGER size;
-    if (GetFileType(file) != FILE_TYPE_DISK) {
-      why = "it is not a regular file";
-    } else if (!GetFileSizeEx(file, &size)) {
-      Fail(GetLastError(), why);
-    } else if (Allocate(static_cast<unsigned long long>(size.QuadPart), why)) {
-      ok = true;
-      size_t done = 0;
-      while (done < m_size) {
-        const size_t want = m_size - done > (1u << 30) ? (1u << 30) : m_size - done;
-        DWORD got = 0;
-        if (!ReadFile(file, m_data + done, static_cast<DWORD>(want), &got, nullptr)) {
-          ok = Fail(GetLastError(), why);
-          break;
-        }
-        if (got == 0) break;  // the file became shorter while it was read
-        done += got;
-      }
-      m_size = done;
-    }
-    CloseHandle(file);
-    return ok;
+    if (GetFileType(m_file) != FILE_TYPE_DISK) return why = "it is not a regular file", false;
+    if (!GetFileSizeEx(m_file, &size)) return Fail(GetLastError(), why);
+    m_size = static_cast<uint64_t>(size.QuadPart);
+    return true;
 #else
     const std::string name = path.ToUtf8();
-    const int fd = open(name.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return Fail(errno, why);
-    bool ok = false;
+    m_fd = open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    if (m_fd < 0) return Fail(errno, why);
     struct stat st;
-    if (fstat(fd, &st) != 0) {
-      Fail(errno, why);
-    } else if (S_ISDIR(st.st_mode)) {
-      why = "it is a folder, not a file";
-    } else if (!S_ISREG(st.st_mode)) {
-      why = "it is not a regular file";
-    } else if (Allocate(static_cast<unsigned long long>(st.st_size), why)) {
-      // Large files are read in parallel pieces: copying them out of the system's
-      // cache into fresh memory is a good part of the whole reading time.
-      const size_t pieces = threads > 1 && m_size >= (size_t{32} << 20) ? static_cast<size_t>(threads) : 1;
-      std::vector<size_t> got(pieces, 0);
-      std::vector<int> errors(pieces, 0);
-      auto readPiece = [&](size_t k) {
-        const size_t from = m_size / pieces * k, to = k + 1 == pieces ? m_size : m_size / pieces * (k + 1);
-        size_t done = from;
-        while (done < to) {
-          const size_t want = to - done > (size_t{1} << 30) ? (size_t{1} << 30) : to - done;
-          const ssize_t n = pread(fd, m_data + done, want, static_cast<off_t>(done));
-          if (n < 0 && errno == EINTR) continue;
-          if (n < 0) {
-            errors[k] = errno;
-            break;
-          }
-          if (n == 0) break;  // the file became shorter while it was read
-          done += static_cast<size_t>(n);
-        }
-        got[k] = done - from;
-      };
-      std::vector<std::thread> pool;
-      for (size_t k = 1; k < pieces; ++k) {
-        try {
-          pool.emplace_back(readPiece, k);
-        } catch (...) {
-          readPiece(k);
-        }
-      }
-      readPiece(0);
-      for (auto& t : pool) t.join();
-      ok = true;
-      size_t total = 0;
-      for (size_t k = 0; k < pieces && ok; ++k) {
-        if (errors[k]) ok = Fail(errors[k], why);
-        const size_t expected = (k + 1 == pieces ? m_size : m_size / pieces * (k + 1)) - m_size / pieces * k;
-        total += got[k];
-        if (got[k] != expected) break;  // a shorter file ends at the first short piece
-      }
-      m_size = total;
-    }
-    close(fd);
-    return ok;
+    if (fstat(m_fd, &st) != 0) return Fail(errno, why);
+    if (S_ISDIR(st.st_mode)) return why = "it is a folder, not a file", false;
+    if (!S_ISREG(st.st_mode)) return why = "it is not a regular file", false;
+    m_size = static_cast<uint64_t>(st.st_size);
+    return true;
 #endif
   }
 
- private:
-  bool Allocate(unsigned long long size, std::string& why) {
-    if (size > static_cast<unsigned long long>(SIZE_MAX) - 1 ||
-        !(m_data = static_cast<char*>(hbx::AllocateBlock(static_cast<size_t>(size))))) {
+  // Up to n bytes at `offset`: the number read, 0 at the end, -1 on failure.
+  int64_t ReadAt(uint64_t offset, char* dst, size_t n, std::string& why) const {
+    if (n > (size_t{1} << 30)) n = size_t{1} << 30;
+#ifdef _WIN32
+    OVERLAPPED at = {};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD got = 0;
+    if (!ReadFile(m_file, dst, static_cast<DWORD>(n), &got, &at)) {
+      const DWORD code = GetLastError();
+      if (code == ERROR_HANDLE_EOF) return 0;
+      Fail(code, why);
+      return -1;
+    }
+    return got;
+#else
+    for (;;) {
+      const ssize_t got = pread(m_fd, dst, n, static_cast<off_t>(offset));
+      if (got >= 0) return got;
+      if (errno == EINTR) continue;
+      Fail(errno, why);
+      return -1;
+    }
+#endif
+  }
+
+  // The whole file in one block (for the text forms that are converted first).
+  bool ReadAll(char*& data, size_t& size, std::string& why) const {
+    if (m_size > static_cast<uint64_t>(SIZE_MAX) - 1 || !(data = static_cast<char*>(hbx::AllocateBlock(static_cast<size_t>(m_size))))) {
       why = "there is not enough memory to read it";
       return false;
     }
-    m_size = m_block = static_cast<size_t>(size);
+    size = 0;
+    while (size < m_size) {
+      const int64_t got = ReadAt(size, data + size, static_cast<size_t>(m_size - size), why);
+      if (got < 0) {
+        hbx::FreeBlock(data, static_cast<size_t>(m_size));
+        data = nullptr;
+        return false;
+      }
+      if (got == 0) break;  // the file became shorter while it was read
+      size += static_cast<size_t>(got);
+    }
     return true;
   }
+
+ private:
 #ifdef _WIN32
   static bool Fail(DWORD code, std::string& why) {
     switch (code) {
@@ -164,6 +138,7 @@ class FileBytes {
     }
     return false;
   }
+  HANDLE m_file = INVALID_HANDLE_VALUE;
 #else
   static bool Fail(int code, std::string& why) {
     switch (code) {
@@ -176,9 +151,9 @@ class FileBytes {
     }
     return false;
   }
+  int m_fd = -1;
 #endif
-  char* m_data = nullptr;
-  size_t m_size = 0, m_block = 0;
+  uint64_t m_size = 0;
 };
 
 int ReadBytes(const char* data, size_t size, const CString& name, ON_ClassArray<ON_Mesh>& meshes,
@@ -206,16 +181,54 @@ int ReadBytes(const char* data, size_t size, const CString& name, ON_ClassArray<
 int HBXOBJ::OBJToMesh(CString path, ON_ClassArray<ON_Mesh>& meshes) {
   std::string why;
   try {
-    FileBytes bytes;
     if (path.IsEmpty()) {
       SetError(path, "no file name was given");
       return 0;
     }
-    if (!bytes.Read(path, GetThreadCount(), why)) {
+    File file;
+    if (!file.Open(path, why)) {
       SetError(path, why);
       return 0;
     }
-    return ReadBytes(bytes.Data(), bytes.Size(), path, meshes, [&] { bytes.Release(); });
+    unsigned char head[3] = {};
+    const int64_t got = file.Size() >= 2 ? file.ReadAt(0, reinterpret_cast<char*>(head), 3, why) : 0;
+    if (got < 0) {
+      SetError(path, why);
+      return 0;
+    }
+    if (got >= 2 && ((head[0] == 0xFF && head[1] == 0xFE) || (head[0] == 0xFE && head[1] == 0xFF))) {
+      // UTF-16: converted as a whole, then read.
+      char* data = nullptr;
+      size_t size = 0;
+      if (!file.ReadAll(data, size, why)) {
+        SetError(path, why);
+        return 0;
+      }
+      const size_t block = static_cast<size_t>(file.Size());
+      bool freed = false;
+      auto release = [&] {
+        if (!freed) hbx::FreeBlock(data, block);
+        freed = true;
+      };
+      int ok = 0;
+      try {
+        ok = ReadBytes(data, size, path, meshes, release);
+      } catch (...) {
+        release();
+        throw;
+      }
+      release();
+      return ok;
+    }
+    const uint64_t skip = got == 3 && head[0] == 0xEF && head[1] == 0xBB && head[2] == 0xBF ? 3 : 0;
+    const hbx::ReadAt readAt = [&](uint64_t offset, char* dst, size_t n, std::string& w) {
+      return file.ReadAt(offset, dst, n, w);
+    };
+    if (!hbx::ReadObjStream(readAt, file.Size(), skip, GetThreadCount(), meshes, why)) {
+      SetError(path, why);
+      return 0;
+    }
+    return 1;
   } catch (const std::bad_alloc&) {
     SetError(path, "there is not enough memory to read it");
     return 0;

@@ -11,6 +11,9 @@
 
 namespace hbx {
 
+// Large blocks fill whole huge pages best: a size that is a multiple of this.
+constexpr size_t kBlockGrain = size_t{2} << 20;
+
 // A block of at least `bytes` bytes, or nullptr. Freed with FreeBlock(p, bytes).
 void* AllocateBlock(size_t bytes);
 // Grows or shrinks a block from AllocateBlock (or nullptr with oldBytes 0), keeping

@@ -15,14 +15,14 @@ enum class NumberStatus { Ok, Malformed, NotFinite, Overflow };
 
 // True for the characters that end a token: blanks, line ends and '#'. A backslash
 // ends a token only before a line end (see IsContinuation).
-inline bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; }
-inline bool IsLineEnd(char c) { return c == '\n' || c == '\r'; }
+[[gnu::always_inline]] inline bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; }
+[[gnu::always_inline]] inline bool IsLineEnd(char c) { return c == '\n' || c == '\r'; }
 // A backslash that joins the next line to this one: right before a line end or
 // the end of the text.
-inline bool IsContinuation(const char* p, const char* end) {
+[[gnu::always_inline]] inline bool IsContinuation(const char* p, const char* end) {
   return *p == '\\' && (p + 1 == end || IsLineEnd(p[1]));
 }
-inline bool IsTokenEnd(const char* p, const char* end) {
+[[gnu::always_inline]] inline bool IsTokenEnd(const char* p, const char* end) {
   if (p == end) return true;
   const char c = *p;
   return IsBlank(c) || IsLineEnd(c) || c == '#' || IsContinuation(p, end);

@@ -4,10 +4,12 @@
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <mutex>
 #include <new>
 #include <thread>
+#include <type_traits>
 #include <unordered_map>
 #include <vector>
 
@@ -34,6 +36,8 @@ namespace hbx {
 namespace {
 
 size_t g_minimumChunk = size_t{1} << 18;
+uint64_t g_largeMesh = uint64_t{1} << 20;  // corners from which one mesh is built on all threads
+size_t g_blockPerThread = size_t{2} << 20;  // text read per round and thread
 constexpr size_t kMaximumChunk = size_t{1} << 30;  // keeps offsets within a piece in 32 bits
 
 // A growable array of plain data. Large blocks grow in place in the address space
@@ -44,6 +48,14 @@ class PodVec {
   PodVec() = default;
   PodVec(const PodVec&) = delete;
   PodVec& operator=(const PodVec&) = delete;
+  PodVec& operator=(PodVec&& o) noexcept {
+    if (this != &o) {
+      release();
+      m_p = o.m_p, m_size = o.m_size, m_cap = o.m_cap;
+      o.m_p = nullptr, o.m_size = o.m_cap = 0;
+    }
+    return *this;
+  }
   PodVec(PodVec&& o) noexcept : m_p(o.m_p), m_size(o.m_size), m_cap(o.m_cap) { o.m_p = nullptr, o.m_size = o.m_cap = 0; }
   ~PodVec() { FreeBlock(m_p, m_cap * sizeof(T)); }
   size_t size() const { return m_size; }
@@ -66,6 +78,12 @@ class PodVec {
     reserve(n);
     m_size = n;
   }
+  // Shrinks the block to what is used: spare room in a large block may cost whole
+  // huge pages.
+  void shrink_to_fit() {
+    if (m_size < m_cap && m_size > 0) Resize(m_size, true);
+  }
+
   void release() {
     FreeBlock(m_p, m_cap * sizeof(T));
     m_p = nullptr;
@@ -73,8 +91,10 @@ class PodVec {
   }
 
  private:
-  void Resize(size_t n) {
-    if (n > SIZE_MAX / sizeof(T)) throw std::bad_alloc();
+  void Resize(size_t n, bool exact = false) {
+    if (n > SIZE_MAX / sizeof(T) - kBlockGrain) throw std::bad_alloc();
+    // Large blocks grow in whole huge pages.
+    if (!exact && n * sizeof(T) >= kBlockGrain / 2) n = (n * sizeof(T) + kBlockGrain - 1) / kBlockGrain * kBlockGrain / sizeof(T);
     void* p = ResizeBlock(m_p, m_cap * sizeof(T), n * sizeof(T));
     if (!p) throw std::bad_alloc();
     m_p = static_cast<T*>(p);
@@ -107,7 +127,7 @@ inline const char* SkipPhysicalLine(const char* p, const char* end) {
   return p + 1;
 }
 
-inline const char* SkipBlanks(const char* p, const char* end) {
+[[gnu::always_inline]] inline const char* SkipBlanks(const char* p, const char* end) {
   for (;;) {
     while (p < end && IsBlank(*p)) ++p;
     if (p < end && *p == '\\' && (p + 1 == end || IsLineEnd(p[1]))) {
@@ -195,6 +215,13 @@ struct NameEvent {
   uint32_t offset, length;  // in the piece's names
 };
 
+// What the faces between two name statements of a piece need in a mesh.
+struct Segment {
+  uint64_t faceBound = 0;  // faces once polygons are cut into triangles, at most
+  int32_t lowest = INT32_MAX, highest = -1;  // vertex indices used
+  bool polygons = false;
+};
+
 struct Chunk {
   const char* begin = nullptr;
   const char* end = nullptr;
@@ -224,6 +251,7 @@ struct Chunk {
     ++faces;
   }
   std::vector<NameEvent> events;
+  std::vector<Segment> segments;  // one before each event, and one after the last
   std::string names;
   const char* errorAt = nullptr;
   std::string error;
@@ -255,7 +283,7 @@ void CountChunk(Chunk& ch) {
 
 // An index as written: optional sign and digits. Large values saturate; they are
 // out of range anyway, and the error quotes the text as written.
-inline bool ParseIndex(const char*& p, const char* end, int64_t& value) {
+[[gnu::always_inline]] inline bool ParseIndex(const char*& p, const char* end, int64_t& value) {
   const char* s = p;
   bool negative = false;
   if (s < end && (*s == '-' || *s == '+')) negative = *s++ == '-';
@@ -305,10 +333,14 @@ class ChunkParser {
       }
       if (!p) return;  // the piece failed
     }
+    ch.segments.push_back(m_segment);
+    ch.nV = m_v - ch.baseV;
+    ch.nVt = m_vt - ch.baseVt;
+    ch.nVn = m_vn - ch.baseVn;
   }
 
  private:
-  const char* Fail(const char* at, std::string text) {
+  [[gnu::noinline, gnu::cold]] const char* Fail(const char* at, std::string text) {
     m_ch.errorAt = at;
     m_ch.error = std::move(text);
     return nullptr;
@@ -363,7 +395,7 @@ class ChunkParser {
   }
 
   // Resolves one reference of a face corner; `count` elements come before the line.
-  bool Resolve(int64_t raw, uint64_t count, const char* text, const char* textEnd, const char* one, const char* many,
+  [[gnu::always_inline]] bool Resolve(int64_t raw, uint64_t count, const char* text, const char* textEnd, const char* one, const char* many,
                uint64_t& index) {
     if (raw > 0 && static_cast<uint64_t>(raw) <= count) {
       index = static_cast<uint64_t>(raw) - 1;
@@ -377,7 +409,7 @@ class ChunkParser {
     return false;
   }
 
-  void BadReference(int64_t raw, uint64_t count, const char* text, const char* textEnd, const char* one,
+  [[gnu::noinline, gnu::cold]] void BadReference(int64_t raw, uint64_t count, const char* text, const char* textEnd, const char* one,
                     const char* many) {
     const std::string written(text, static_cast<size_t>(textEnd - text));
     std::string why = "face refers to ";
@@ -445,6 +477,12 @@ class ChunkParser {
       ch.corners.truncate(start);
     } else {
       ch.AddFace(static_cast<uint32_t>(n), static_cast<uint32_t>(ch.corners.size()));
+      m_segment.faceBound += n <= 4 ? 1 : n - 2;
+      m_segment.polygons = m_segment.polygons || n > 4;
+      for (size_t i = 0; i < n; ++i) {
+        m_segment.lowest = c[i] < m_segment.lowest ? c[i] : m_segment.lowest;
+        m_segment.highest = c[i] > m_segment.highest ? c[i] : m_segment.highest;
+      }
     }
     return FinishStatement(p, end);
   }
@@ -472,6 +510,8 @@ class ChunkParser {
     if (ch.names.size() > UINT32_MAX) return Fail(p, "the names in the file are too long");
     ch.events.push_back({ch.faces, static_cast<uint32_t>(offset),
                          static_cast<uint32_t>(ch.names.size() - offset)});
+    ch.segments.push_back(m_segment);
+    m_segment = Segment();
     return FinishStatement(p, end);
   }
 
@@ -480,6 +520,7 @@ class ChunkParser {
   const bool m_counted;
   uint64_t m_next, m_limit;
   uint64_t m_v = 0, m_vt = 0, m_vn = 0;  // statements before the current line
+  Segment m_segment;                     // since the last name statement
 };
 
 // Where a piece may end: right after a line end that no backslash continues.
@@ -500,14 +541,19 @@ const char* NextBoundary(const char* text, const char* p, const char* end) {
   return end;
 }
 
+// Runs task(i) for i in [0, tasks) on up to `threads` threads, the calling one among
+// them; a task may also take the number of the worker that runs it, below `threads`.
 template <class F>
 void RunParallel(size_t tasks, int threads, F&& task) {
   std::atomic<size_t> next{0};
   std::exception_ptr failure;
   std::mutex lock;
-  auto worker = [&] {
+  auto worker = [&](size_t w) {
     try {
-      for (size_t i; (i = next.fetch_add(1)) < tasks;) task(i);
+      for (size_t i; (i = next.fetch_add(1)) < tasks;) {
+        if constexpr (std::is_invocable_v<F, size_t, size_t>) task(i, w);
+        else task(i);
+      }
     } catch (...) {
       std::lock_guard<std::mutex> guard(lock);
       if (!failure) failure = std::current_exception();
@@ -518,12 +564,12 @@ void RunParallel(size_t tasks, int threads, F&& task) {
   const size_t extra = threads > 1 && tasks > 1 ? std::min<size_t>(static_cast<size_t>(threads), tasks) - 1 : 0;
   for (size_t t = 0; t < extra; ++t) {
     try {
-      pool.emplace_back(worker);
+      pool.emplace_back(worker, t + 1);
     } catch (...) {
       break;  // no more threads to be had: the others share the work
     }
   }
-  worker();
+  worker(0);
   for (auto& t : pool) t.join();
   if (failure) std::rethrow_exception(failure);
 }
@@ -539,45 +585,65 @@ uint64_t LineNumber(const char* text, const char* at) {
 
 struct Run {
   uint32_t chunk, first, last;  // faces [first, last) of a piece
+  const Segment* segment;       // what they need
 };
+
+// What a mesh will need, from a first look at its faces.
+struct Survey {
+  uint64_t faceBound = 0, corners = 0;
+  int32_t lowest = INT32_MAX, highest = 0;
+  bool polygons = false;  // faces of more than four corners, to be cut into triangles
+};
+
+Survey SurveyMesh(const std::vector<Run>& runs, const std::vector<Chunk>& chunks) {
+  Survey s;
+  for (const Run& r : runs) {
+    const Chunk& ch = chunks[r.chunk];
+    s.corners += ch.End(r.last - 1) - ch.Begin(r.first);
+    s.faceBound += r.segment->faceBound;
+    s.polygons = s.polygons || r.segment->polygons;
+    s.lowest = r.segment->lowest < s.lowest ? r.segment->lowest : s.lowest;
+    s.highest = r.segment->highest > s.highest ? r.segment->highest : s.highest;
+  }
+  return s;
+}
+
+// Sizes the mesh's arrays for what the survey found.
+bool PrepareMesh(const Survey& s, ON_Mesh& mesh, std::string& error) {
+  if (s.faceBound > INT_MAX) {
+    error = "one mesh would have more than 2147483647 faces";
+    return false;
+  }
+  const uint64_t span = static_cast<uint64_t>(s.highest) - static_cast<uint64_t>(s.lowest) + 1;
+  mesh.m_F.SetCapacity(static_cast<int>(s.faceBound));
+  mesh.m_V.SetCapacity(static_cast<int>(s.corners < span ? s.corners : span));
+  AdviseHugePages(mesh.m_F.Array(), static_cast<size_t>(mesh.m_F.Capacity()) * sizeof(ON_MeshFace));
+  AdviseHugePages(mesh.m_V.Array(), static_cast<size_t>(mesh.m_V.Capacity()) * sizeof(ON_3fPoint));
+  return true;
+}
+
+void FinishMesh(ON_Mesh& mesh, int vertexCount, int faceCount) {
+  mesh.m_V.SetCount(vertexCount);
+  mesh.m_F.SetCount(faceCount);
+  mesh.m_V.Shrink();
+  mesh.m_F.Shrink();
+}
 
 // Builds one mesh from its runs of faces, with the vertices it uses in first-use
 // order. The map from the file's vertex indices to the mesh's own is an array over
 // the span of indices the mesh uses, or a hash map when that span is sparse.
-bool BuildMesh(const std::vector<Run>& runs, const std::vector<Chunk>& chunks, const ON_3fPoint* vertices,
-               ON_Mesh& mesh, std::string& error) {
-  uint64_t faceBound = 0, cornerCount = 0;
-  int32_t lowest = INT32_MAX, highest = 0;
-  for (const Run& r : runs) {
-    const Chunk& ch = chunks[r.chunk];
-    const uint32_t from = ch.Begin(r.first), to = ch.End(r.last - 1);
-    for (uint32_t f = r.first; f < r.last; ++f) {
-      const uint32_t s = ch.Begin(f), n = ch.End(f) - s;
-      faceBound += n <= 4 ? 1 : n - 2;
-    }
-    cornerCount += to - from;
-    for (uint32_t i = from; i < to; ++i) {
-      const int32_t g = ch.corners[i];
-      lowest = g < lowest ? g : lowest;
-      highest = g > highest ? g : highest;
-    }
-  }
-  if (faceBound > INT_MAX) {
-    error = "one mesh would have more than 2147483647 faces";
-    return false;
-  }
-  const uint64_t span = static_cast<uint64_t>(highest) - static_cast<uint64_t>(lowest) + 1;
-  mesh.m_F.SetCapacity(static_cast<int>(faceBound));
-  mesh.m_V.SetCapacity(static_cast<int>(cornerCount < span ? cornerCount : span));
-  AdviseHugePages(mesh.m_F.Array(), static_cast<size_t>(mesh.m_F.Capacity()) * sizeof(ON_MeshFace));
-  AdviseHugePages(mesh.m_V.Array(), static_cast<size_t>(mesh.m_V.Capacity()) * sizeof(ON_3fPoint));
+// The mesh's arrays are already sized for its survey `s` (PrepareMesh).
+void BuildMesh(const std::vector<Run>& runs, const std::vector<Chunk>& chunks, const ON_3fPoint* vertices,
+               const Survey& s, ON_Mesh& mesh, std::vector<int32_t>& local) {
+  const uint64_t span = static_cast<uint64_t>(s.highest) - static_cast<uint64_t>(s.lowest) + 1;
+  const int32_t lowest = s.lowest;
   ON_3fPoint* const outV = mesh.m_V.Array();
   ON_MeshFace* const outF = mesh.m_F.Array();
   int32_t nv = 0, nf = 0;
-  const bool dense = span <= 4 * cornerCount + 4096;
-  std::vector<int32_t> local(dense ? static_cast<size_t>(span) : 0, -1);
+  const bool dense = span <= 4 * s.corners + 4096;
+  local.assign(dense ? static_cast<size_t>(span) : 0, -1);
   std::unordered_map<int32_t, int32_t> sparse;
-  if (!dense) sparse.reserve(static_cast<size_t>(cornerCount));
+  if (!dense) sparse.reserve(static_cast<size_t>(s.corners));
   auto map = [&](int32_t g) {
     if (dense) {
       int32_t& l = local[static_cast<size_t>(g - lowest)];
@@ -596,8 +662,8 @@ bool BuildMesh(const std::vector<Run>& runs, const std::vector<Chunk>& chunks, c
     const Chunk& ch = chunks[r.chunk];
     const int32_t* const corners = ch.corners.data();
     for (uint32_t f = r.first; f < r.last; ++f) {
-      const uint32_t s = ch.Begin(f), n = ch.End(f) - s;
-      const int32_t* c = corners + s;
+      const uint32_t b = ch.Begin(f), n = ch.End(f) - b;
+      const int32_t* c = corners + b;
       ON_MeshFace& face = outF[nf];
       if (n == 3) {
         face.vi[0] = map(c[0]);
@@ -622,131 +688,398 @@ bool BuildMesh(const std::vector<Run>& runs, const std::vector<Chunk>& chunks, c
       }
     }
   }
-  mesh.m_V.SetCount(nv);
-  mesh.m_F.SetCount(nf);
-  mesh.m_V.Shrink();
-  mesh.m_F.Shrink();
+  FinishMesh(mesh, nv, nf);
+}
+
+// The same for one large mesh of triangles and quads, on several threads. The
+// first use of each vertex is the smallest corner position that names it; once
+// every vertex knows it, each stretch of faces numbers its own first uses, after
+// those of the stretches before it, and the faces are written out in parallel.
+bool BuildLargeMesh(const std::vector<Run>& runs, const std::vector<Chunk>& chunks, const ON_3fPoint* vertices,
+                    ON_Mesh& mesh, int threads, std::string& error) {
+  const Survey s = SurveyMesh(runs, chunks);  // again: cheap beside the rest
+  if (!PrepareMesh(s, mesh, error)) return false;
+  struct Stretch {
+    uint32_t chunk, first, last;  // faces of a piece
+    uint64_t position;            // of its first corner in the mesh
+    uint64_t newVertices = 0, firstVertex = 0;
+    uint32_t firstFace = 0;
+  };
+  std::vector<Stretch> stretches;
+  const uint32_t step = static_cast<uint32_t>(std::max<uint64_t>(4096, s.faceBound / (8 * static_cast<uint64_t>(threads)) + 1));
+  uint64_t position = 0;
+  uint32_t faces = 0;
+  for (const Run& r : runs) {
+    const Chunk& ch = chunks[r.chunk];
+    for (uint32_t f = r.first; f < r.last;) {
+      const uint32_t l = r.last - f > step ? f + step : r.last;
+      Stretch st{r.chunk, f, l, position};
+      st.firstFace = faces;
+      stretches.push_back(st);
+      position += ch.End(l - 1) - ch.Begin(f);
+      faces += l - f;
+      f = l;
+    }
+  }
+  const int32_t lowest = s.lowest;
+  const size_t span = static_cast<size_t>(static_cast<uint64_t>(s.highest) - static_cast<uint64_t>(s.lowest) + 1);
+  // first[g - lowest]: the smallest corner position naming g, later its number in
+  // the mesh with the top bit set.
+  constexpr uint64_t kNumbered = uint64_t{1} << 63;
+  PodVec<uint64_t> first;
+  first.set_size(span);
+  const size_t blocks = (span + 65535) / 65536;
+  RunParallel(blocks, threads, [&](size_t b) {
+    const size_t to = std::min(span, (b + 1) * 65536);
+    for (size_t i = b * 65536; i < to; ++i) first[i] = UINT64_MAX;
+  });
+  auto forCorners = [&](const Stretch& st, auto&& f) {
+    const Chunk& ch = chunks[st.chunk];
+    const uint32_t from = ch.Begin(st.first), to = ch.End(st.last - 1);
+    uint64_t p = st.position;
+    for (uint32_t i = from; i < to; ++i, ++p) f(ch.corners[i], p);
+  };
+  RunParallel(stretches.size(), threads, [&](size_t k) {
+    forCorners(stretches[k], [&](int32_t g, uint64_t p) {
+      std::atomic_ref<uint64_t> slot(first[static_cast<size_t>(g - lowest)]);
+      uint64_t seen = slot.load(std::memory_order_relaxed);
+      while (p < seen && !slot.compare_exchange_weak(seen, p, std::memory_order_relaxed)) {
+      }
+    });
+  });
+  RunParallel(stretches.size(), threads, [&](size_t k) {
+    uint64_t n = 0;
+    forCorners(stretches[k], [&](int32_t g, uint64_t p) { n += first[static_cast<size_t>(g - lowest)] == p; });
+    stretches[k].newVertices = n;
+  });
+  uint64_t total = 0;
+  for (Stretch& st : stretches) {
+    st.firstVertex = total;
+    total += st.newVertices;
+  }
+  ON_3fPoint* const outV = mesh.m_V.Array();
+  RunParallel(stretches.size(), threads, [&](size_t k) {
+    uint64_t id = stretches[k].firstVertex;
+    forCorners(stretches[k], [&](int32_t g, uint64_t p) {
+      std::atomic_ref<uint64_t> slot(first[static_cast<size_t>(g - lowest)]);
+      if (slot.load(std::memory_order_relaxed) == p) {
+        outV[id] = vertices[g];
+        slot.store(id++ | kNumbered, std::memory_order_relaxed);
+      }
+    });
+  });
+  ON_MeshFace* const outF = mesh.m_F.Array();
+  RunParallel(stretches.size(), threads, [&](size_t k) {
+    const Stretch& st = stretches[k];
+    const Chunk& ch = chunks[st.chunk];
+    auto id = [&](int32_t g) { return static_cast<int>(first[static_cast<size_t>(g - lowest)] & ~kNumbered); };
+    ON_MeshFace* out = outF + st.firstFace;
+    for (uint32_t f = st.first; f < st.last; ++f, ++out) {
+      const uint32_t b = ch.Begin(f), n = ch.End(f) - b;
+      const int32_t* c = ch.corners.data() + b;
+      out->vi[0] = id(c[0]);
+      out->vi[1] = id(c[1]);
+      out->vi[2] = id(c[2]);
+      out->vi[3] = n == 4 ? id(c[3]) : out->vi[2];
+    }
+  });
+  FinishMesh(mesh, static_cast<int>(total), static_cast<int>(faces));
   return true;
 }
 
-bool ReadText(const char* text, size_t size, int threads, ON_ClassArray<ON_Mesh>& meshes, std::string& error,
-              const std::function<void()>& releaseText) {
-  const char* const end = text + size;
-
-  // Pieces, cut at line boundaries.
-  size_t pieces = 1;
-  if (threads > 1) pieces = std::max<size_t>(1, std::min<size_t>(static_cast<size_t>(threads), size / g_minimumChunk));
-  pieces = std::max(pieces, size / kMaximumChunk + 1);
-  std::vector<Chunk> chunks;
-  const char* from = text;
-  for (size_t k = 1; k <= pieces && from < end; ++k) {
-    const char* to = k == pieces ? end : NextBoundary(text, std::max(from, text + size / pieces * k), end);
-    if (to <= from) continue;
-    chunks.emplace_back();
-    chunks.back().begin = from;
-    chunks.back().end = to;
-    from = to;
+// Counts the lines of [p, end), as LineNumber counts them: line feeds, and carriage
+// returns that no line feed follows.
+uint64_t CountLines(const char* p, const char* end) {
+  uint64_t lf = 0, cr = 0, crlf = 0;
+  const size_t n = static_cast<size_t>(end - p);
+  for (size_t i = 0; i < n; ++i) lf += p[i] == '\n';
+  if (std::memchr(p, '\r', n)) {
+    for (size_t i = 0; i < n; ++i) cr += p[i] == '\r';
+    for (size_t i = 0; i + 1 < n; ++i) crlf += p[i] == '\r' && p[i + 1] == '\n';
   }
+  return lf + cr - crlf;
+}
 
-  // One piece needs no counting first: what comes before a line is known as it is read.
-  const bool counted = chunks.size() > 1;
-  PodVec<ON_3fPoint> vertices;
-  uint64_t v = 0;
-  if (counted) {
-    RunParallel(chunks.size(), threads, [&](size_t i) { CountChunk(chunks[i]); });
-    uint64_t vt = 0, vn = 0;
-    for (Chunk& ch : chunks) {
-      ch.baseV = v;
-      ch.baseVt = vt;
-      ch.baseVn = vn;
-      v += ch.nV;
-      vt += ch.nVt;
-      vn += ch.nVn;
-    }
-    if (v > static_cast<uint64_t>(INT_MAX)) {
-      error = "the file defines " + std::to_string(v) + " vertices, more than a mesh can hold";
-      return false;
-    }
-    vertices.set_size(static_cast<size_t>(v));
-  }
-  RunParallel(chunks.size(), threads, [&](size_t i) { ChunkParser(chunks[i], vertices, counted).Run(); });
-  if (!counted) v = vertices.size();
-  for (const Chunk& ch : chunks) {
-    if (ch.errorAt) {
-      error = "Line " + std::to_string(LineNumber(text, ch.errorAt)) + ": " + ch.error;
-      return false;
-    }
-  }
+// The reader's state across the blocks of one text: the pieces read so far, with
+// their records, and how many vertices, texture coordinates, normals and lines came
+// before the next block.
+class Reader {
+ public:
+  explicit Reader(int threads) : m_threads(threads) {}
 
-  // Names to meshes, in the order of their first face.
-  std::vector<std::vector<Run>> plans;
-  std::unordered_map<std::string, size_t> ids;
-  std::string current;
-  for (size_t k = 0; k < chunks.size(); ++k) {
-    const Chunk& ch = chunks[k];
-    uint32_t first = 0;
-    auto flush = [&](uint32_t upto) {
-      if (upto > first) {
-        auto it = ids.find(current);
-        if (it == ids.end()) {
-          it = ids.emplace(current, plans.size()).first;
-          plans.emplace_back();
-        }
-        plans[it->second].push_back({static_cast<uint32_t>(k), first, upto});
+  // Reads the next block of the text; it starts and, unless `last`, ends at a line
+  // boundary. The block is not needed after the call.
+  bool Block(const char* text, size_t size, bool last, std::string& error) {
+    const char* const end = text + size;
+    size_t pieces = 1;
+    if (m_threads > 1)
+      pieces = std::max<size_t>(1, std::min<size_t>(static_cast<size_t>(m_threads), size / g_minimumChunk));
+    pieces = std::max(pieces, size / kMaximumChunk + 1);
+    const size_t firstChunk = m_chunks.size();
+    const char* from = text;
+    for (size_t k = 1; k <= pieces && from < end; ++k) {
+      const char* to = k == pieces ? end : NextBoundary(text, std::max(from, text + size / pieces * k), end);
+      if (to <= from) continue;
+      m_chunks.emplace_back();
+      m_chunks.back().begin = from;
+      m_chunks.back().end = to;
+      from = to;
+    }
+    Chunk* const chunks = m_chunks.data() + firstChunk;
+    const size_t n = m_chunks.size() - firstChunk;
+
+    // One piece needs no counting first: what comes before a line is known as it
+    // is read, and its vertices are appended.
+    const bool counted = n > 1;
+    if (counted) RunParallel(n, m_threads, [&](size_t i) { CountChunk(chunks[i]); });
+    uint64_t v = m_v, vt = m_vt, vn = m_vn;
+    for (size_t i = 0; i < n; ++i) {
+      chunks[i].baseV = v;
+      chunks[i].baseVt = vt;
+      chunks[i].baseVn = vn;
+      v += chunks[i].nV;
+      vt += chunks[i].nVt;
+      vn += chunks[i].nVn;
+    }
+    if (counted) {
+      if (v > static_cast<uint64_t>(INT_MAX)) {
+        error = "the file defines " + std::to_string(v) + " vertices, more than a mesh can hold";
+        return false;
       }
-      first = upto;
-    };
-    for (const NameEvent& e : ch.events) {
-      flush(e.face);
-      current.assign(ch.names, e.offset, e.length);
+      m_vertices.set_size(static_cast<size_t>(v));
+    } else {
+      m_vertices.reserve(static_cast<size_t>(m_v) + size / 32);
     }
-    flush(ch.faces);
-  }
-  ids.clear();
-  for (Chunk& ch : chunks) {
-    std::string().swap(ch.names);
-    std::vector<NameEvent>().swap(ch.events);
-  }
-  if (releaseText) releaseText();
-
-  // The meshes, each filled in place in the caller's array.
-  const int before = meshes.Count();
-  if (plans.size() > static_cast<size_t>(INT_MAX - before)) {
-    error = "the file holds too many meshes";
-    return false;
-  }
-  try {
-    meshes.Reserve(before + static_cast<int>(plans.size()));
-    for (size_t i = 0; i < plans.size(); ++i) meshes.AppendNew();
-    std::vector<std::string> errors(plans.size());
-    RunParallel(plans.size(), threads, [&](size_t i) {
-      BuildMesh(plans[i], chunks, vertices.data(), meshes[before + static_cast<int>(i)], errors[i]);
+    std::vector<uint64_t> lines(n, 0);
+    RunParallel(n, m_threads, [&](size_t i) {
+      ChunkParser(chunks[i], m_vertices, counted).Run();
+      chunks[i].corners.shrink_to_fit();
+      chunks[i].faceEnd.shrink_to_fit();
+      if (!last && !chunks[i].errorAt) lines[i] = CountLines(chunks[i].begin, chunks[i].end);
     });
-    for (const std::string& e : errors) {
-      if (!e.empty()) {
-        error = e;
-        while (meshes.Count() > before) meshes.Remove();
+    for (size_t i = 0; i < n; ++i) {
+      if (chunks[i].errorAt) {
+        error = "Line " + std::to_string(m_line + LineNumber(text, chunks[i].errorAt) - 1) + ": " + chunks[i].error;
         return false;
       }
     }
-    // A mesh whose every face fell away as degenerate is no mesh.
-    for (int i = meshes.Count() - 1; i >= before; --i)
-      if (meshes[i].FaceCount() == 0) meshes.Remove(i);
-  } catch (...) {
-    while (meshes.Count() > before) meshes.Remove();
-    throw;
+    for (size_t i = 0; i < n; ++i) {
+      m_v += chunks[i].nV;
+      m_vt += chunks[i].nVt;
+      m_vn += chunks[i].nVn;
+      m_line += lines[i];
+      chunks[i].begin = chunks[i].end = nullptr;
+    }
+    return true;
   }
-  return true;
+
+  // The meshes, from everything read; appended to `meshes`.
+  bool Finish(ON_ClassArray<ON_Mesh>& meshes, std::string& error) {
+    std::vector<Chunk>& chunks = m_chunks;
+    PodVec<ON_3fPoint>& vertices = m_vertices;
+    const int threads = m_threads;
+    // Names to meshes, in the order of their first face.
+    std::vector<std::vector<Run>> plans;
+    std::unordered_map<std::string, size_t> ids;
+    std::string current;
+    for (size_t k = 0; k < chunks.size(); ++k) {
+      const Chunk& ch = chunks[k];
+      uint32_t first = 0;
+      size_t segment = 0;
+      auto flush = [&](uint32_t upto) {
+        if (upto > first) {
+          auto it = ids.find(current);
+          if (it == ids.end()) {
+            it = ids.emplace(current, plans.size()).first;
+            plans.emplace_back();
+          }
+          plans[it->second].push_back({static_cast<uint32_t>(k), first, upto, &ch.segments[segment]});
+        }
+        first = upto;
+        ++segment;
+      };
+      for (const NameEvent& e : ch.events) {
+        flush(e.face);
+        current.assign(ch.names, e.offset, e.length);
+      }
+      flush(ch.faces);
+    }
+    ids.clear();
+    for (Chunk& ch : chunks) {
+      std::string().swap(ch.names);
+      std::vector<NameEvent>().swap(ch.events);
+    }
+  
+    // The meshes, each filled in place in the caller's array.
+    const int before = meshes.Count();
+    if (plans.size() > static_cast<size_t>(INT_MAX - before)) {
+      error = "the file holds too many meshes";
+      return false;
+    }
+    try {
+      meshes.Reserve(before + static_cast<int>(plans.size()));
+      for (size_t i = 0; i < plans.size(); ++i) meshes.AppendNew();
+      // Large meshes of triangles and quads are built one after the other, each on all
+      // threads; the others side by side, one thread each.
+      // The small ones get their storage here, on this thread, so that the workers
+      // do not each draw on an allocator of their own.
+      std::vector<std::string> errors(plans.size());
+      std::vector<Survey> surveys(plans.size());
+      RunParallel(plans.size(), threads, [&](size_t i) {
+        // Into a local first: neighbouring surveys share cache lines across workers.
+        const Survey s = SurveyMesh(plans[i], chunks);
+        surveys[i] = s;
+      });
+      std::vector<size_t> small;
+      uint64_t widest = 0;
+      for (size_t i = 0; i < plans.size(); ++i) {
+        const Survey& s = surveys[i];
+        ON_Mesh& mesh = meshes[before + static_cast<int>(i)];
+        if (threads > 1 && s.corners >= g_largeMesh && !s.polygons) {
+          BuildLargeMesh(plans[i], chunks, vertices.data(), mesh, threads, errors[i]);
+        } else if (PrepareMesh(s, mesh, errors[i])) {
+          small.push_back(i);
+          const uint64_t span = static_cast<uint64_t>(s.highest) - static_cast<uint64_t>(s.lowest) + 1;
+          if (span <= 4 * s.corners + 4096 && span > widest) widest = span;
+        }
+      }
+      std::vector<std::vector<int32_t>> scratch(static_cast<size_t>(threads > 1 ? threads : 1));
+      for (auto& v : scratch) v.reserve(static_cast<size_t>(widest));
+      RunParallel(small.size(), threads, [&](size_t k, size_t worker) {
+        const size_t i = small[k];
+        BuildMesh(plans[i], chunks, vertices.data(), surveys[i], meshes[before + static_cast<int>(i)], scratch[worker]);
+      });
+      for (const std::string& e : errors) {
+        if (!e.empty()) {
+          error = e;
+          while (meshes.Count() > before) meshes.Remove();
+          return false;
+        }
+      }
+      // A mesh whose every face fell away as degenerate is no mesh.
+      for (int i = meshes.Count() - 1; i >= before; --i)
+        if (meshes[i].FaceCount() == 0) meshes.Remove(i);
+    } catch (...) {
+      while (meshes.Count() > before) meshes.Remove();
+      throw;
+    }
+    return true;
+  }
+
+ private:
+  const int m_threads;
+  std::vector<Chunk> m_chunks;
+  PodVec<ON_3fPoint> m_vertices;
+  uint64_t m_v = 0, m_vt = 0, m_vn = 0;  // before the next block
+  uint64_t m_line = 1;                   // the number of the next block's first line
+};
+
+// The end of the last complete statement in [text, text + size), or 0 when there is
+// none: a line end that no backslash continues and that cannot be the first half of
+// a CR LF pair still to come.
+size_t LastBoundary(const char* text, size_t size) {
+  for (size_t q = size; q-- > 0;) {
+    const char c = text[q];
+    if (!IsLineEnd(c)) continue;
+    if (c == '\r' && q + 1 == size) continue;
+    size_t start = q, after = q + 1;
+    if (c == '\r' && text[q + 1] == '\n') after = q + 2;
+    if (c == '\n' && q > 0 && text[q - 1] == '\r') start = q - 1;
+    if (start > 0 && text[start - 1] == '\\') {
+      q = start;
+      continue;
+    }
+    return after;
+  }
+  return 0;
 }
 
 }  // namespace
 
 void SetMinimumChunkSize(size_t bytes) { g_minimumChunk = bytes < 1 ? 1 : bytes; }
+void SetLargeMeshCorners(uint64_t corners) { g_largeMesh = corners; }
+void SetBlockSize(size_t bytesPerThread) { g_blockPerThread = bytesPerThread < 16 ? 16 : bytesPerThread; }
 
 bool ReadObjText(const char* text, size_t size, int threads, ON_ClassArray<ON_Mesh>& meshes, std::string& error,
                  const std::function<void()>& releaseText) {
   try {
-    return ReadText(text, size, threads, meshes, error, releaseText);
+    Reader reader(threads);
+    if (!reader.Block(text, size, true, error)) return false;
+    if (releaseText) releaseText();
+    return reader.Finish(meshes, error);
+  } catch (const std::bad_alloc&) {
+    error = "there is not enough memory to read the file";
+  } catch (const std::exception& e) {
+    error = std::string("the file could not be read: ") + e.what();
+  }
+  return false;
+}
+
+bool ReadObjStream(const ReadAt& readAt, uint64_t size, uint64_t offset, int threads, ON_ClassArray<ON_Mesh>& meshes,
+                   std::string& error) {
+  try {
+    Reader reader(threads);
+    // A block per round: a few megabytes per thread, so that the text read stays in
+    // the caches while it is parsed, and the whole file is never held at once.
+    const uint64_t rest = size > offset ? size - offset : 0;
+    size_t capacity = static_cast<size_t>(std::min<uint64_t>(rest + 1, (threads > 1 ? uint64_t(threads) : 1) * g_blockPerThread));
+    PodVec<char> buffer;
+    buffer.set_size(capacity);
+    size_t carry = 0;
+    for (;;) {
+      const size_t want = static_cast<size_t>(std::min<uint64_t>(buffer.size() - carry, size > offset ? size - offset : 0));
+      // The block is read in slices, side by side.
+      const size_t slices = threads > 1 && want >= (size_t{8} << 20) ? static_cast<size_t>(threads) : 1;
+      std::vector<int64_t> got(slices, 0);
+      std::vector<std::string> why(slices);
+      RunParallel(slices, threads, [&](size_t k) {
+        const size_t from = want / slices * k, to = k + 1 == slices ? want : want / slices * (k + 1);
+        size_t done = from;
+        while (done < to) {
+          const int64_t n = readAt(offset + done, buffer.data() + carry + done, to - done, why[k]);
+          if (n < 0) {
+            got[k] = -1;
+            return;
+          }
+          if (n == 0) break;
+          done += static_cast<size_t>(n);
+        }
+        got[k] = static_cast<int64_t>(done - from);
+      });
+      size_t read = 0;
+      bool shorter = false;
+      for (size_t k = 0; k < slices; ++k) {
+        if (got[k] < 0) {
+          error = why[k];
+          return false;
+        }
+        const size_t expected = (k + 1 == slices ? want : want / slices * (k + 1)) - want / slices * k;
+        read += static_cast<size_t>(got[k]);
+        if (static_cast<size_t>(got[k]) != expected) {
+          shorter = true;  // the file became shorter while it was read: it ends here
+          break;
+        }
+      }
+      offset += read;
+      const bool last = shorter || offset >= size;
+      const size_t filled = carry + read;
+      const size_t end = last ? filled : LastBoundary(buffer.data(), filled);
+      if (end == 0 && !last) {
+        // A statement longer than the buffer: a larger one.
+        PodVec<char> larger;
+        larger.set_size(buffer.size() * 2);
+        std::memcpy(larger.data(), buffer.data(), filled);
+        buffer = std::move(larger);
+        carry = filled;
+        continue;
+      }
+      if (!reader.Block(buffer.data(), end, last, error)) return false;
+      if (last) break;
+      carry = filled - end;
+      std::memmove(buffer.data(), buffer.data() + end, carry);
+    }
+    buffer.release();
+    return reader.Finish(meshes, error);
   } catch (const std::bad_alloc&) {
     error = "there is not enough memory to read the file";
   } catch (const std::exception& e) {

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
@@ -267,7 +269,7 @@ TEST(HBXOBJ, GrowsTheArrayThroughItsOwnStorageOperation) {
 
 // A text of many pieces: groups that come back, relative and absolute indices,
 // polygons, joined lines and CRLF, so that the pieces' borders fall everywhere.
-std::string BigText(unsigned seed) {
+std::string BigText(unsigned seed, int maxCorners) {
   std::mt19937 rng(seed);
   std::string s;
   long long v = 0;
@@ -287,7 +289,7 @@ std::string BigText(unsigned seed) {
     }
     s += "vt 0.5 0.5\n";
     for (int f = 0; f < 4; ++f) {
-      const int corners = 3 + static_cast<int>(rng() % 4);
+      const int corners = 3 + static_cast<int>(rng() % static_cast<unsigned>(maxCorners - 2));
       s += "f";
       for (int c = 0; c < corners; ++c) {
         const long long k = v - nv + 1 + static_cast<long long>(rng() % nv);
@@ -303,20 +305,23 @@ std::string BigText(unsigned seed) {
 }
 
 TEST(HBXOBJ, SameResultWhateverTheNumberOfThreads) {
-  const std::string text = BigText(7);
-  ASSERT_GT(text.size(), 500000u);
   hbx::SetMinimumChunkSize(4096);
-  const Result one = Read(text, 1);
-  ASSERT_EQ(one.ok, 1) << one.error;
-  ASSERT_GT(one.meshes.size(), 3u);
-  for (int threads : {2, 3, 8}) {
-    const Result r = Read(text, threads);
-    EXPECT_EQ(r.ok, 1) << r.error;
-    EXPECT_EQ(r.meshes, one.meshes) << threads << " threads";
+  hbx::SetLargeMeshCorners(1000);  // meshes of triangles and quads then built on all threads
+  for (int maxCorners : {6, 4}) {
+    const std::string text = BigText(7, maxCorners);
+    ASSERT_GT(text.size(), 500000u);
+    const Result one = Read(text, 1);
+    ASSERT_EQ(one.ok, 1) << one.error;
+    ASSERT_GT(one.meshes.size(), 3u);
+    for (int threads : {2, 3, 8}) {
+      const Result r = Read(text, threads);
+      EXPECT_EQ(r.ok, 1) << r.error;
+      EXPECT_EQ(r.meshes, one.meshes) << threads << " threads, faces of up to " << maxCorners << " corners";
+    }
   }
   // A fault late in the text is reported alike, also when an earlier piece is fine
   // and a later one is broken too.
-  std::string broken = text;
+  std::string broken = BigText(7, 6);
   broken.insert(broken.find("\nf ", broken.size() * 2 / 3) + 1, "f 1 2 0\n");
   broken += "v 1 2\n";
   const Result e1 = Read(broken, 1);
@@ -324,6 +329,64 @@ TEST(HBXOBJ, SameResultWhateverTheNumberOfThreads) {
   EXPECT_NE(e1.error.find("indices start at 1"), std::string::npos) << e1.error;
   for (int threads : {2, 8}) EXPECT_EQ(Read(broken, threads).error, e1.error) << threads << " threads";
   hbx::SetMinimumChunkSize(size_t{1} << 18);
+  hbx::SetLargeMeshCorners(uint64_t{1} << 20);
+}
+
+// A file is read block by block: statements, CR LF pairs and joined lines cut by
+// a block's end, a statement longer than a block, and the line numbers of errors
+// in later blocks all come out as when the text is read at once.
+TEST(HBXOBJ, FilesReadInBlocksGiveTheSameResult) {
+  namespace fs = std::filesystem;
+  const fs::path file = fs::temp_directory_path() / "plymora_blocks_test.obj";
+  auto readFile = [&](const std::string& text, int threads) {
+    {
+      std::ofstream out(file, std::ios::binary);
+      out << text;
+    }
+    HBXOBJ::SetThreadCount(threads);
+    ON_ClassArray<ON_Mesh> meshes;
+    Result r;
+    r.ok = HBXOBJ::OBJToMesh(CString(file.wstring()), meshes);
+    if (!r.ok) r.error = HBXOBJ::GetError().ToUtf8();
+    for (int i = 0; i < meshes.Count(); ++i) r.meshes.push_back(Dump(meshes[i]));
+    HBXOBJ::SetThreadCount(0);
+    return r;
+  };
+  std::string longFace = "f";
+  for (int i = 0; i < 3000; ++i) {
+    longFace += ' ';
+    longFace += std::to_string(i % 2 ? 1 + i % 3 : 3 - i % 3);
+  }
+  std::string texts[2] = {"\xEF\xBB\xBF", BigText(12, 4)};
+  texts[0] += BigText(11, 6);
+  texts[1] += "# ";
+  texts[1] += std::string(20000, 'x');
+  texts[1] += '\n';
+  texts[1] += longFace;
+  texts[1] += '\n';
+  hbx::SetMinimumChunkSize(1024);
+  hbx::SetBlockSize(4099);
+  for (const std::string& text : texts) {
+    const Result whole = Read(text, 1);
+    ASSERT_EQ(whole.ok, 1) << whole.error;
+    for (int threads : {1, 2, 8}) {
+      const Result r = readFile(text, threads);
+      EXPECT_EQ(r.ok, 1) << r.error;
+      EXPECT_EQ(r.meshes, whole.meshes) << threads << " threads";
+    }
+    std::string broken = text;
+    broken += "v 1 2 3\r\nf 1 2 \\\r\n 3 -9999999\n";
+    const Result e = Read(broken, 1);
+    ASSERT_EQ(e.ok, 0);
+    for (int threads : {1, 8}) {
+      const Result r = readFile(broken, threads);
+      EXPECT_EQ(r.error.substr(r.error.find("Line")), e.error.substr(e.error.find("Line"))) << threads << " threads";
+    }
+  }
+  hbx::SetBlockSize(size_t{2} << 20);
+  hbx::SetMinimumChunkSize(size_t{1} << 18);
+  std::error_code ec;
+  fs::remove(file, ec);
 }
 
 }  // namespace
