@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "CString.h"
+
 namespace standin {
 namespace {
 
@@ -10,26 +12,8 @@ FILE* OpenForReading(const std::wstring& path) {
 #ifdef _WIN32
   return _wfopen(path.c_str(), L"rb");
 #else
-  // wchar_t holds UTF-32 here; the file system takes UTF-8.
-  std::string utf8;
-  for (wchar_t wc : path) {
-    const uint32_t c = static_cast<uint32_t>(wc);
-    if (c < 0x80) {
-      utf8 += static_cast<char>(c);
-    } else if (c < 0x800) {
-      utf8 += static_cast<char>(0xC0 | (c >> 6));
-      utf8 += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      utf8 += static_cast<char>(0xE0 | (c >> 12));
-      utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      utf8 += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      utf8 += static_cast<char>(0xF0 | (c >> 18));
-      utf8 += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      utf8 += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
+  // The file system takes UTF-8.
+  const std::string utf8 = CString(std::wstring(path)).ToUtf8();
   return std::fopen(utf8.c_str(), "rb");
 #endif
 }

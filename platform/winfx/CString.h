@@ -4,6 +4,7 @@
 // string), stored in a std::wstring.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -82,6 +83,9 @@ class CString {
  private:
   std::wstring m_s;
 };
+
+// Appends the UTF-8 form of one Unicode code point.
+void AppendUtf8(std::string& out, uint32_t codePoint);
 
 class CStringArray {
  public:

@@ -287,11 +287,3 @@ TEST(SwHostArguments, RefusesWhatItDoesNotUnderstand) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  testing::InitGoogleTest(&argc, argv);
-  int result = RUN_ALL_TESTS();
-  CoUninitialize();
-  return result;
-}

@@ -285,11 +285,3 @@ TEST(AddinLoader, ListsTheAddinsOfTheHostKey) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  testing::InitGoogleTest(&argc, argv);
-  int result = RUN_ALL_TESTS();
-  CoUninitialize();
-  return result;
-}

@@ -131,11 +131,3 @@ TEST(SwHost, ReportsAndAnswersOrClosesTheWindowsAnAddinShows) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  testing::InitGoogleTest(&argc, argv);
-  int result = RUN_ALL_TESTS();
-  CoUninitialize();
-  return result;
-}
