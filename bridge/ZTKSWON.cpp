@@ -11,6 +11,22 @@ namespace {
 
 CString LastErrorText;
 
+constexpr wchar_t kNoMemory[] = L"Not enough memory to import the meshes";
+
+// Builds one mesh. Memory running out while a very large mesh is copied, split or
+// has its topology built fails that mesh like a refused build: the exception must
+// not cross the host's COM call, and the caller still leaves the 3D sketch and
+// finishes the part, so the host is not left inside an open sketch.
+template <class Build>
+BOOL BuildOne(Build&& build) {
+  try {
+    return build();
+  } catch (const std::bad_alloc&) {
+    ZTKSWON::SetLastErrorText(kNoMemory);
+    return 0;
+  }
+}
+
 // The 3D sketch is entered and left by the same host operation.
 void LeaveSketch(HostDocument* doc) {
   HostOp::ClearSelection(doc);
@@ -70,11 +86,13 @@ static BOOL ImportMeshesUnguarded(HostApplication* app, const ON_ClassArray<ON_M
   BOOL result = 1;
   for (int i = 0; i < meshes.Count() && result; ++i) {
     if (importKind == ImportAsSolid) {
-      work = meshes[i];
-      ZTKMesh::BreakQuads(work, 1, nullptr);
-      result = CreateSolidFromMesh(part.Get(), work, scale, progress);
+      result = BuildOne([&] {
+        work = meshes[i];
+        ZTKMesh::BreakQuads(work, 1, nullptr);
+        return CreateSolidFromMesh(part.Get(), work, scale, progress);
+      });
     } else if (importKind == ImportAs3DSketch) {
-      result = CreateSketchFromMesh(doc.Get(), meshes[i], scale, progress);
+      result = BuildOne([&] { return CreateSketchFromMesh(doc.Get(), meshes[i], scale, progress); });
     }
   }
   if (importKind == ImportAs3DSketch) LeaveSketch(doc.Get());
@@ -86,16 +104,15 @@ static BOOL ImportMeshesUnguarded(HostApplication* app, const ON_ClassArray<ON_M
   return result;
 }
 
-// The import's entry: memory running out while a very large mesh is copied or
-// its topology built ends the import like any other failure, with the host
-// interfaces released on the way out, instead of an exception that would cross
-// the host's COM call.
+// The import's entry. Each mesh's build catches memory running out on its own
+// (BuildOne); this is the last guard for whatever else might throw it, so that no
+// exception crosses the host's COM call and the host interfaces are released.
 BOOL ImportMeshes(HostApplication* app, const ON_ClassArray<ON_Mesh>& meshes, int unitsIndex, int importKind,
                   BOOL multiBody, BOOL progress) {
   try {
     return ImportMeshesUnguarded(app, meshes, unitsIndex, importKind, multiBody, progress);
   } catch (const std::bad_alloc&) {
-    ZTKSWON::SetLastErrorText(L"Not enough memory to import the meshes");
+    ZTKSWON::SetLastErrorText(kNoMemory);
     return 0;
   }
 }
@@ -109,11 +126,13 @@ BOOL ImportMeshAsPart(HostApplication* app, const ON_Mesh& mesh, int unitsIndex,
 
   BOOL result = 1;
   if (importKind == ImportAsSolid) {
-    ON_Mesh copy(mesh);
-    ZTKMesh::BreakQuads(copy, 1, nullptr);
-    result = CreateSolidFromMesh(part.Get(), copy, scale, progress);
+    result = BuildOne([&] {
+      ON_Mesh copy(mesh);
+      ZTKMesh::BreakQuads(copy, 1, nullptr);
+      return CreateSolidFromMesh(part.Get(), copy, scale, progress);
+    });
   } else if (importKind == ImportAs3DSketch) {
-    result = CreateSketchFromMesh(doc.Get(), mesh, scale, progress);
+    result = BuildOne([&] { return CreateSketchFromMesh(doc.Get(), mesh, scale, progress); });
     LeaveSketch(doc.Get());
   }
   HostOp::GraphicsRedraw(doc.Get());

@@ -93,8 +93,16 @@ void FormatInto(std::wstring& out, const wchar_t* format, va_list args) {
     switch (conv) {
       case L's':
       case L'S': {
-        const wchar_t* text = va_arg(args, const wchar_t*);
-        std::wstring value = text ? text : L"(null)";
+        // In a wide format %s and %ls are wide strings, while %S and %hs are narrow
+        // ones (taken as UTF-8 here); reading a narrow one as wide would run past it.
+        std::wstring value;
+        if (shortArg || (conv == L'S' && longs == 0)) {
+          const char* text = va_arg(args, const char*);
+          value = text ? CString(text).Str() : L"(null)";
+        } else {
+          const wchar_t* text = va_arg(args, const wchar_t*);
+          value = text ? text : L"(null)";
+        }
         // Width and precision: apply them to the wide text directly.
         int width = 0, precision = -1;
         bool left = spec.find('-') != std::string::npos;

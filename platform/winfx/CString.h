@@ -101,7 +101,10 @@ class CStringArray {
   CString& operator[](int i) { return m_items.at(static_cast<size_t>(i)); }
   const CString& operator[](int i) const { return m_items.at(static_cast<size_t>(i)); }
   void InsertAt(int i, const CString& s) { m_items.insert(m_items.begin() + Clamp(i), s); }
-  void RemoveAt(int i) { m_items.erase(m_items.begin() + Clamp(i)); }
+  // An index outside the array removes nothing.
+  void RemoveAt(int i) {
+    if (i >= 0 && i < GetSize()) m_items.erase(m_items.begin() + i);
+  }
   void RemoveAll() { m_items.clear(); }
 
  private:

@@ -35,6 +35,7 @@ Object g_doc, g_part, g_body, g_segment;
 
 HRESULT STDMETHODCALLTYPE GiveDoc(Object*, void** out) {
   ++g_counters.calls;
+  ++g_counters.documents;
   *out = &g_doc;
   ++g_counters.refs;
   return S_OK;
@@ -57,6 +58,16 @@ HRESULT STDMETHODCALLTYPE Nothing(Object*) {
 }
 HRESULT STDMETHODCALLTYPE NothingLong(Object*, LONG) {
   ++g_counters.calls;
+  return S_OK;
+}
+HRESULT STDMETHODCALLTYPE Sketch(Object*, LONG) {
+  ++g_counters.calls;
+  ++g_counters.sketchCalls;
+  return S_OK;
+}
+HRESULT STDMETHODCALLTYPE Finish(Object*) {
+  ++g_counters.calls;
+  ++g_counters.finishes;
   return S_OK;
 }
 HRESULT STDMETHODCALLTYPE Line(Object*, double, double, double, double, double, double, void** out) {
@@ -117,10 +128,10 @@ const Table& DocTable() {
                                .Set(82, reinterpret_cast<void*>(&Nothing))
                                .Set(235, reinterpret_cast<void*>(&NothingLong))
                                .Set(237, reinterpret_cast<void*>(&NothingLong))
-                               .Set(349, reinterpret_cast<void*>(&Nothing))
+                               .Set(349, reinterpret_cast<void*>(&Finish))
                                .Set(542, reinterpret_cast<void*>(&Line))
                                .Set(560, reinterpret_cast<void*>(&Nothing))
-                               .Set(656, reinterpret_cast<void*>(&NothingLong)),
+                               .Set(656, reinterpret_cast<void*>(&Sketch)),
                            true);
   (void)set;
   return t;

@@ -15,6 +15,9 @@ struct Counters {
   uint64_t faces = 0;       // body 72
   uint64_t lines = 0;       // document 542
   uint64_t builds = 0;      // body 12
+  uint64_t documents = 0;   // application 8, each handing out the document
+  uint64_t sketchCalls = 0; // document 656, which enters and leaves the 3D sketch in turn
+  uint64_t finishes = 0;    // document 349, the last call of every import into a part
   int64_t refs = 0;         // references handed out less references released
 };
 

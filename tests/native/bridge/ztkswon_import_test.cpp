@@ -134,6 +134,8 @@ struct FailCase {
   size_t documents;         // documents made
   size_t bodiesInLast;      // bodies of the last document made
   uint64_t redraws;         // calls of 560 (and of 349) over all documents
+  LONG unitOfLast;          // length unit of the last document made
+  uint64_t bodyRequests;    // calls of part method 31: none for the meshes after the failing one
 };
 
 class FiveMeshes : public BridgeTest, public ::testing::WithParamInterface<FailCase> {};
@@ -148,6 +150,8 @@ TEST_P(FiveMeshes, ThirdFails) {
   EXPECT_EQ(host.Documents().back()->Bodies().size(), c.bodiesInLast);
   EXPECT_EQ(host.CallCount("HostDocument", 560), c.redraws);
   EXPECT_EQ(host.CallCount("HostDocument", 349), c.redraws);
+  EXPECT_EQ(host.Documents().back()->LengthUnit(), c.unitOfLast);
+  EXPECT_EQ(host.CallCount("HostPartDocument", 31), c.bodyRequests);
   if (!c.multiBody) {
     // The earlier parts are complete: unit and body.
     for (size_t i = 0; i + 1 < host.Documents().size(); ++i) {
@@ -163,17 +167,18 @@ INSTANTIATE_TEST_SUITE_P(
     Failures, FiveMeshes,
     ::testing::Values(
         FailCase{"BuildFailsPerPart", 0, "HostBody", 12, Fault::Fail(E_FAIL, 3), L"Unable to create body from surfaces",
-                 3, 0, 3},
+                 3, 0, 3, 0, 3},
         FailCase{"BuildFailsMultibody", 1, "HostBody", 12, Fault::Fail(E_FAIL, 3),
-                 L"Unable to create body from surfaces", 1, 2, 1},
+                 L"Unable to create body from surfaces", 1, 2, 1, 0, 3},
         FailCase{"TemporaryBodyFailsPerPart", 0, "HostPartDocument", 31, Fault::Fail(E_FAIL, 3),
-                 L"Unable to create new body", 3, 0, 3},
+                 L"Unable to create new body", 3, 0, 3, 0, 3},
         FailCase{"TemporaryBodyNullMultibody", 1, "HostPartDocument", 31, Fault::NullOut(S_OK, 3),
-                 L"Unable to create new body", 1, 2, 1},
+                 L"Unable to create new body", 1, 2, 1, 0, 3},
         FailCase{"NoPartPerPart", 0, "HostApplication", 19, Fault::NullOut(S_OK, 3), L"Unable to create new part", 2,
-                 1, 2},
+                 1, 2, 0, 2},
+        // The third part stays as the host made it: no length unit, no finishing calls.
         FailCase{"NoDocumentPerPart", 0, "HostApplication", 8, Fault::NullOut(S_OK, 3),
-                 L"Unable to retrieve active model", 3, 0, 2}),
+                 L"Unable to retrieve active model", 3, 0, 2, standin::kUnitAsCreated, 2}),
     [](const ::testing::TestParamInfo<FailCase>& i) { return std::string(i.param.name); });
 
 void PrintTo(const FailCase& c, std::ostream* os) { *os << c.name; }

@@ -1,6 +1,7 @@
 // Memory running out inside the import: whichever allocation fails, the import
-// ends with a clear failure, every host interface released and nothing thrown at
-// the caller. Allocation number N after arming fails, once, for every N until an
+// ends with a clear failure, every host interface released, every 3D sketch it
+// entered left again, every part it got a document of finished (document 349),
+// and nothing thrown at the caller. Allocation number N after arming fails, once, for every N until an
 // import goes through without reaching it. The host only counts and never
 // allocates, so every failure is the import's own.
 #include <gtest/gtest.h>
@@ -59,11 +60,16 @@ TEST(OutOfMemory, EveryFailedAllocationEndsTheImportCleanly) {
       ZTKSWON::SetLastErrorText(L"");
       meshes[0].DestroyTopology();
       meshes[1].DestroyTopology();
+      const countinghost::Counters before = countinghost::Count();
       g_failAt = n;
       const BOOL result = ImportMeshes(countinghost::Application(), meshes, 2, c.kind, c.multiBody, 1);
       const bool reached = g_failAt == 0;
       g_failAt = 0;
-      EXPECT_EQ(countinghost::Count().refs, 0) << n;
+      const countinghost::Counters& after = countinghost::Count();
+      EXPECT_EQ(after.refs, 0) << n;
+      EXPECT_EQ((after.sketchCalls - before.sketchCalls) % 2, 0u) << "a 3D sketch left open, allocation " << n;
+      EXPECT_EQ(after.finishes - before.finishes, after.documents - before.documents)
+          << "a part left unfinished, allocation " << n;
       if (!reached) {
         EXPECT_EQ(result, 1);
         break;

@@ -14,6 +14,11 @@ TEST(CString, FormatTakesWideStringsAndNumbers) {
   EXPECT_EQ(s, L"-5 -6 7");
   s.Format(L"%s", static_cast<const wchar_t*>(nullptr));
   EXPECT_EQ(s, L"(null)");
+  // %S and %hs take narrow strings, %ls a wide one.
+  s.Format(L"%S|%hs|%ls|%-4S|", "ab", "c\xC3\xA9", L"w", "n");
+  EXPECT_EQ(s, L"ab|c\u00e9|w|n   |");
+  s.Format(L"%S", static_cast<const char*>(nullptr));
+  EXPECT_EQ(s, L"(null)");
 }
 
 TEST(CString, FindAndCut) {
@@ -75,6 +80,10 @@ TEST(CStringArray, AddInsertRemove) {
   EXPECT_EQ(list[0], L"a");
   list.RemoveAt(1);
   EXPECT_EQ(list.GetAt(1), L"c");
+  // Indexes outside the array remove nothing.
+  for (int i : {-1, 2, 99}) list.RemoveAt(i);
+  ASSERT_EQ(list.GetSize(), 2);
+  EXPECT_EQ(list[0], L"a");
   list.RemoveAll();
   EXPECT_TRUE(list.IsEmpty());
 }
