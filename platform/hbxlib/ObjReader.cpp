@@ -920,9 +920,9 @@ class Reader {
       meshes.Reserve(before + static_cast<int>(plans.size()));
       for (size_t i = 0; i < plans.size(); ++i) meshes.AppendNew();
       // Large meshes of triangles and quads are built one after the other, each on all
-      // threads; the others side by side, one thread each.
-      // The small ones get their storage here, on this thread, so that the workers
-      // do not each draw on an allocator of their own.
+      // threads; the others side by side, one thread each, each sized and filled by
+      // the worker that builds it: the first touches of a file's worth of fresh
+      // small arrays cost more than filling them, and so are spread over the workers.
       std::vector<std::string> errors(plans.size());
       std::vector<Survey> surveys(plans.size());
       RunParallel(plans.size(), threads, [&](size_t i) {
@@ -937,17 +937,19 @@ class Reader {
         ON_Mesh& mesh = meshes[before + static_cast<int>(i)];
         if (threads > 1 && s.corners >= g_largeMesh && !s.polygons) {
           BuildLargeMesh(plans[i], chunks, vertices.data(), mesh, threads, errors[i]);
-        } else if (PrepareMesh(s, mesh, errors[i])) {
+        } else {
           small.push_back(i);
           const uint64_t span = static_cast<uint64_t>(s.highest) - static_cast<uint64_t>(s.lowest) + 1;
-          if (span <= 4 * s.corners + 4096 && span > widest) widest = span;
+          if (s.faceBound <= INT_MAX && span <= 4 * s.corners + 4096 && span > widest) widest = span;
         }
       }
       std::vector<std::vector<int32_t>> scratch(static_cast<size_t>(threads > 1 ? threads : 1));
       for (auto& v : scratch) v.reserve(static_cast<size_t>(widest));
       RunParallel(small.size(), threads, [&](size_t k, size_t worker) {
         const size_t i = small[k];
-        BuildMesh(plans[i], chunks, vertices.data(), surveys[i], meshes[before + static_cast<int>(i)], scratch[worker]);
+        ON_Mesh& mesh = meshes[before + static_cast<int>(i)];
+        if (PrepareMesh(surveys[i], mesh, errors[i]))
+          BuildMesh(plans[i], chunks, vertices.data(), surveys[i], mesh, scratch[worker]);
       });
       for (const std::string& e : errors) {
         if (!e.empty()) {
@@ -956,9 +958,16 @@ class Reader {
           return false;
         }
       }
-      // A mesh whose every face fell away as degenerate is no mesh.
-      for (int i = meshes.Count() - 1; i >= before; --i)
-        if (meshes[i].FaceCount() == 0) meshes.Remove(i);
+      // A mesh whose every face fell away as degenerate is no mesh. The others close
+      // up in one pass: removing the empty ones one by one would move all that
+      // follow each time, quadratic in a file of many names.
+      int kept = before;
+      for (int i = before; i < meshes.Count(); ++i) {
+        if (meshes[i].FaceCount() == 0) continue;
+        if (kept != i) meshes[kept] = meshes[i];
+        ++kept;
+      }
+      while (meshes.Count() > kept) meshes.Remove();
     } catch (...) {
       while (meshes.Count() > before) meshes.Remove();
       throw;

@@ -84,6 +84,10 @@ TEST(HBXOBJ, OneMeshPerNameInOrderOfFirstFace) {
       {"each mesh holds only the vertices it uses, in first-use order",
        "v 9 9 9\nv 1 0 0\nv 0 1 0\nv 0 0 1\nv 8 8 8\nf 4 2 3\nf 3 2 4\n",
        {"0 0 1|1 0 0|0 1 0; 0 1 2 2| 2 1 0 0"}},
+      {"a name whose faces all fall away makes no mesh; the others keep their order",
+       std::string(kSquare) + "o gone1\nf 1 2 1 2 1 2\no kept1\nf 1 2 3\no gone2\nf 3 3 3\no kept2\nf 2 3 4\n"
+                              "o gone3\nf 4 1 4 1\n",
+       {"0 0 0|1 0 0|1 1 0; 0 1 2 2", "1 0 0|1 1 0|0 1 0; 0 1 2 2"}},
       {"no faces at all: read, no mesh", "v 1 2 3\nv 4 5 6\ng nothing\n", {}},
       {"an empty text: read, no mesh", "", {}},
   });
