@@ -234,6 +234,10 @@ TEST_F(AddinObject, DisconnectTakesDownWhatConnectSetUp) {
   // The tabs and the callback registration are the host's to keep.
   EXPECT_NE(host.Connection().Commands().FindTab(2, L"Plymora"), nullptr);
   EXPECT_EQ(host.Connection().Registrations().size(), 1u);
+  // The last release after the disconnect has no host interface left to release.
+  const size_t calls = host.Log().Records().size();
+  ReleaseAddin(host);
+  EXPECT_EQ(host.Log().Records().size(), calls);
 }
 
 TEST_F(AddinObject, ADisconnectWhoseUnadviseFailsStillLetsGo) {

@@ -75,39 +75,57 @@ class Registration : public ::testing::Test {
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, progId + L".1"));
   }
 
+  // Every key and value of both scripts, and the type library at 1.0.
+  void ExpectEverythingRegistered() {
+    ExpectClassRegistered(kAddinClsid, L"Plymora.SwAddin", L"SwAddin Class");
+    ExpectClassRegistered(kHandlerClsid, L"Plymora.BitmapHandler", L"BitmapHandler Class");
+    auto appId = ReadValue(HKEY_CLASSES_ROOT, L"AppID\\Plymora.DLL", L"AppID");
+    ASSERT_TRUE(appId.has_value());
+    EXPECT_EQ(appId->text, L"");
+    const std::wstring addin = Key({kAddInsKey, kAddinClsid});
+    auto def = ReadValue(HKEY_LOCAL_MACHINE, addin, L"");
+    ASSERT_TRUE(def.has_value());
+    EXPECT_EQ(def->type, static_cast<DWORD>(REG_DWORD));
+    EXPECT_EQ(def->number, 0u);
+    auto title = ReadValue(HKEY_LOCAL_MACHINE, addin, L"Title");
+    ASSERT_TRUE(title.has_value());
+    EXPECT_EQ(title->text, L"Plymora for SolidWorks");
+    auto desc = ReadValue(HKEY_LOCAL_MACHINE, addin, L"Description");
+    ASSERT_TRUE(desc.has_value());
+    EXPECT_EQ(desc->text, kDescription);
+    BSTR path = nullptr;
+    ASSERT_EQ(QueryPathOfRegTypeLib(kLibidGuid, 1, 0, 0x0409, &path), S_OK);
+    EXPECT_TRUE(SameText(NormalPath(std::wstring(path, SysStringLen(path))), DllPath()));
+    SysFreeString(path);
+  }
+
+  // Nothing of the scripts but their NoRemove keys, and no type library.
+  void ExpectEverythingGone() {
+    ExpectClassGone(kAddinClsid, L"Plymora.SwAddin");
+    ExpectClassGone(kHandlerClsid, L"Plymora.BitmapHandler");
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, L"AppID\\Plymora.DLL"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, Key({kAddInsKey, kAddinClsid})));
+    BSTR path = nullptr;
+    EXPECT_NE(QueryPathOfRegTypeLib(kLibidGuid, 1, 0, 0x0409, &path), S_OK);
+    SysFreeString(path);
+    for (const wchar_t* key : {L"SOFTWARE", L"SOFTWARE\\SolidWorks", kAddInsKey})
+      EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, key)) << std::string(key, key + wcslen(key));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, L"CLSID"));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, L"AppID"));
+  }
+
   ComApartment m_apartment;
   LoadedServer m_server;
 };
 
 TEST_F(Registration, WritesBothClassesTheAddInKeyAndTheTypeLibrary) {
   ASSERT_EQ(m_server.Register(), S_OK);
-  ExpectClassRegistered(kAddinClsid, L"Plymora.SwAddin", L"SwAddin Class");
-  ExpectClassRegistered(kHandlerClsid, L"Plymora.BitmapHandler", L"BitmapHandler Class");
-
-  // The add-in's application entries carry no id: the AppID replacement is empty.
-  auto appId = ReadValue(HKEY_CLASSES_ROOT, L"AppID\\Plymora.DLL", L"AppID");
-  ASSERT_TRUE(appId.has_value());
-  EXPECT_EQ(appId->text, L"");
-
-  const std::wstring addin = Key({kAddInsKey, kAddinClsid});
-  auto def = ReadValue(HKEY_LOCAL_MACHINE, addin, L"");
-  ASSERT_TRUE(def.has_value());
-  EXPECT_EQ(def->type, static_cast<DWORD>(REG_DWORD));
-  EXPECT_EQ(def->number, 0u);
-  auto title = ReadValue(HKEY_LOCAL_MACHINE, addin, L"Title");
-  ASSERT_TRUE(title.has_value());
-  EXPECT_EQ(title->text, L"Plymora for SolidWorks");
-  auto desc = ReadValue(HKEY_LOCAL_MACHINE, addin, L"Description");
-  ASSERT_TRUE(desc.has_value());
-  EXPECT_EQ(desc->text, kDescription);
+  // Every key and value of both scripts; the add-in's application entries carry no
+  // id, since the AppID replacement is empty.
+  ExpectEverythingRegistered();
   // The icon writer is no add-in of its own.
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, Key({kAddInsKey, kHandlerClsid})));
-
-  // The type library, registered at 1.0 for its locale, pointing at the DLL.
-  BSTR path = nullptr;
-  ASSERT_EQ(QueryPathOfRegTypeLib(kLibidGuid, 1, 0, 0x0409, &path), S_OK);
-  EXPECT_TRUE(SameText(NormalPath(std::wstring(path, SysStringLen(path))), DllPath()));
-  SysFreeString(path);
+  // The type library is registered under its own name.
   auto libName = ReadValue(HKEY_CLASSES_ROOT, Key({L"TypeLib", kLibid, L"1.0"}), L"");
   ASSERT_TRUE(libName.has_value());
   EXPECT_EQ(libName->text, L"Plymora 1.0 Type Library");
@@ -180,6 +198,41 @@ TEST_F(Registration, RegisteringOverAStaleClassKeyReplacesItWhole) {
   EXPECT_FALSE(ReadValue(HKEY_CLASSES_ROOT, Key({L"CLSID", kAddinClsid}), L"StaleValue").has_value());
   ExpectClassRegistered(kAddinClsid, L"Plymora.SwAddin", L"SwAddin Class");
   ExpectClassRegistered(kHandlerClsid, L"Plymora.BitmapHandler", L"BitmapHandler Class");
+}
+
+// Wine's own regsvr32, in a process of its own, as an installation registers the
+// DLL: /s registers everything, /u /s takes it all away again.
+DWORD RunRegsvr32(const std::wstring& options) {
+  std::wstring command = L"regsvr32.exe " + options + L" \"" + DllPath() + L"\"";
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    return GetLastError() | 0x80000000u;
+  DWORD code = WAIT_TIMEOUT;
+  if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0) GetExitCodeProcess(process.hProcess, &code);
+  else TerminateProcess(process.hProcess, 1);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return code;
+}
+
+TEST_F(Registration, Regsvr32RegistersAndUnregistersTheServer) {
+  m_server.Unregister();  // a clean prefix, whatever the tests before left in it
+  ExpectEverythingGone();
+  ASSERT_EQ(RunRegsvr32(L"/s"), 0u);
+  ExpectEverythingRegistered();
+  ASSERT_EQ(RunRegsvr32(L"/u /s"), 0u);
+  ExpectEverythingGone();
+  // Over a stale class key, registration writes the key afresh.
+  HKEY h = nullptr;
+  const std::wstring stale = Key({L"CLSID", kAddinClsid, L"StaleSubkey"});
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, stale.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &h, nullptr),
+            ERROR_SUCCESS);
+  RegCloseKey(h);
+  ASSERT_EQ(RunRegsvr32(L"/s"), 0u);
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, stale));
+  ExpectEverythingRegistered();
 }
 
 TEST_F(Registration, RestoresTheThreadLocale) {

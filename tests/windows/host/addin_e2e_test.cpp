@@ -4,7 +4,10 @@
 // position and no reference left either way.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <functional>
 #include <optional>
 #include <sstream>
@@ -254,6 +257,68 @@ TEST_F(AddinEndToEnd, SwHostRunsTheAddinFromTheCommandLine) {
         "  File Open item 'Wavefront OBJ Files (*.obj) [ZENTIK]' *.obj -> Plymora_Open\n",
         "  no reference left either way\n"})
     EXPECT_NE(report.find(line), std::string::npos) << line << "\nin\n" << report;
+}
+
+// swhost.exe as its own process, reading the AddIns key as the host does: it
+// loads the registered add-in, calls every callback by name, fires the handled
+// events and one that is not, disconnects and lets go.
+TEST_F(AddinEndToEnd, SwHostProgramRunsTheRegisteredAddin) {
+  wchar_t folder[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, folder);
+  wchar_t outPath[MAX_PATH] = {};
+  ASSERT_NE(GetTempFileNameW(folder, L"swh", 0, outPath), 0u);
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+  HANDLE output = CreateFileW(outPath, GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(output, INVALID_HANDLE_VALUE);
+  const std::wstring caption = L"\"Plymora for SolidWorks 2012 version 1.0\"";
+  std::wstring command = std::wstring(L"\"") + SWHOST_EXE + L"\" --revision 20.0.0 --window-timeout 5000" +
+                         L" --answer Open 2 --answer " + caption + L" 1" +
+                         L" --answer \"Plymora for SolidWorks Options\" 2" +
+                         L" --call Plymora_Import --call Plymora_Help --call Plymora_About" +
+                         L" --call Plymora_Open Z:\\no\\such\\file.obj" +
+                         L" --fire 4 --fire 5 --fire 11 --fire 12 --fire 7";
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = output;
+  startup.hStdError = output;
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  PROCESS_INFORMATION process = {};
+  const BOOL started =
+      CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
+  CloseHandle(output);
+  ASSERT_TRUE(started) << GetLastError();
+  DWORD code = WAIT_TIMEOUT;
+  if (WaitForSingleObject(process.hProcess, 90000) == WAIT_OBJECT_0) GetExitCodeProcess(process.hProcess, &code);
+  else TerminateProcess(process.hProcess, 1);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  std::string report;
+  {
+    std::ifstream in(outPath, std::ios::binary);
+    report.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  DeleteFileW(outPath);
+  report.erase(std::remove(report.begin(), report.end(), '\r'), report.end());  // the program's text-mode output
+
+  EXPECT_EQ(code, 0u) << report;
+  wchar_t clsidText[64] = {};
+  StringFromGUID2(clsid, clsidText, 64);
+  for (const std::string& line :
+       {"add-in " + standin::Utf8(clsidText) + " 'Plymora for SolidWorks'\n", std::string("  connect cookie 1: 0x00000000 ok -1\n"),
+        std::string("  call Plymora_Import dispid 5: 0x00000000\n"), std::string("  call Plymora_Help dispid 6: 0x00000000\n"),
+        std::string("  call Plymora_About dispid 8: 0x00000000\n"),
+        std::string("  call Plymora_Open(Z:\\no\\such\\file.obj) dispid 9: 0x00000000\n"),
+        std::string("  fire 4: 0x00000000\n"), std::string("  fire 5: 0x00000000\n"), std::string("  fire 11: 0x00000000\n"),
+        std::string("  fire 12: 0x00000000\n"), std::string("  fire 7: 0x00000000\n"),
+        std::string("  disconnect: 0x80004001 ok -1\n"), std::string("  sinks still advised: 0\n"),
+        std::string("  add-in references left: 0\n"), std::string("  host references held by the add-in: 0\n"),
+        std::string("  no reference left either way\n")})
+    EXPECT_NE(report.find(line), std::string::npos) << line << "\nin\n" << report;
+  // Each command's first window was answered; none had to be closed.
+  EXPECT_NE(report.find("window 'Open'"), std::string::npos) << report;
+  EXPECT_NE(report.find("window 'Plymora for SolidWorks Options'"), std::string::npos) << report;
+  EXPECT_EQ(report.find(": closed\n"), std::string::npos) << report;
 }
 
 TEST(SwHostArguments, RefusesWhatItDoesNotUnderstand) {
