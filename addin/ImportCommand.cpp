@@ -15,7 +15,9 @@ namespace {
 constexpr double kYUpTurn = -1.5707963267948966;
 
 // The path up to and including ".obj" (any case), looked for in the file name only:
-// a folder such as "C:\my.objects\" must not cut the path short. Empty when absent.
+// a folder such as "C:\my.objects\" must not cut the path short, and of several in
+// the name the last counts, so "my.objects.obj" stays whole while "part.obj.bak"
+// becomes "part.obj". Empty when absent.
 CString CutAtObjExtension(const CString& path) {
   const int nameStart = [&] {
     const int slash = path.ReverseFind(L'\\'), forward = path.ReverseFind(L'/');
@@ -23,7 +25,8 @@ CString CutAtObjExtension(const CString& path) {
   }();
   CString lower = path;
   lower.MakeLower();
-  const int at = lower.Find(L".obj", nameStart);
+  int at = -1;
+  for (int found = lower.Find(L".obj", nameStart); found >= 0; found = lower.Find(L".obj", found + 1)) at = found;
   return at < 0 ? CString() : path.Left(at + 4);
 }
 

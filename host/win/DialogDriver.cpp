@@ -174,10 +174,16 @@ WindowAction SetCheck(int id, bool checked) {
     if (!button) return false;
     const DWORD type = static_cast<DWORD>(GetWindowLongW(button, GWL_STYLE)) & BS_TYPEMASK;
     if (checked && (type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON)) {
-      // Clear the rest of the group, as a click on the radio button would.
+      // Clear the other radio buttons of the group, as a click on this one would.
+      // A group can hold other controls too (check boxes between its radio
+      // buttons): those keep their state.
       for (HWND other = GetNextDlgGroupItem(window, button, FALSE); other && other != button;
-           other = GetNextDlgGroupItem(window, other, FALSE))
-        SendBounded(other, BM_SETCHECK, BST_UNCHECKED, 0);
+           other = GetNextDlgGroupItem(window, other, FALSE)) {
+        const DWORD otherType = static_cast<DWORD>(GetWindowLongW(other, GWL_STYLE)) & BS_TYPEMASK;
+        if ((SendBounded(other, WM_GETDLGCODE, 0, 0) & DLGC_RADIOBUTTON) &&
+            (otherType == BS_RADIOBUTTON || otherType == BS_AUTORADIOBUTTON))
+          SendBounded(other, BM_SETCHECK, BST_UNCHECKED, 0);
+      }
     }
     SendBounded(button, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
     SendBounded(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));

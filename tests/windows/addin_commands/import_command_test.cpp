@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "Caption.h"
 #include "DialogDriver.h"
 #include "ImportCommand.h"
 #include "Settings.h"
@@ -126,6 +127,59 @@ TEST_F(ImportCommand, FileChosenInTheDialogIsImported) {
   EXPECT_EQ(host.Documents()[0]->LengthUnit(), 3);  // the default unit: inches
 }
 
+// The file dialog belongs to the host's main window and offers the one OBJ filter.
+TEST_F(ImportCommand, FileDialogIsOwnedByTheHostAndFiltersObjFiles) {
+  EXPECT_EQ(Run(L"", {{kFileDialog, ClickButton(IDCANCEL)}}), 0);
+  ASSERT_EQ(m_report.seen.size(), 1u);
+  EXPECT_EQ(m_report.seen[0].owner, m_owner);
+  bool filterShown = false;
+  for (const auto& control : m_report.seen[0].controls)
+    filterShown = filterShown || control.text.find(L"Wavefront OBJ Files (*.obj)") != std::wstring::npos;
+  EXPECT_TRUE(filterShown);
+}
+
+// A name typed without extension gets "obj"; the dialog's path is not tested for
+// ".obj", so a file of another extension picked there is read as it is.
+TEST_F(ImportCommand, FileDialogPathGetsTheDefaultExtensionAndNoObjTest) {
+  EXPECT_EQ(Run(L"", {{kFileDialog, Steps({SetControlText(kFileNameEdit, Fixture(L"cube")), ClickButton(IDOK)})},
+                      OptionsOk()}),
+            1);
+  ASSERT_EQ(host.Documents().size(), 1u);
+
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring other = std::wstring(temp) + L"plymora cube.txt";
+  ASSERT_TRUE(CopyFileW(Fixture(L"cube.obj").c_str(), other.c_str(), FALSE));
+  EXPECT_EQ(Run(L"", {{kFileDialog, Steps({SetControlText(kFileNameEdit, other), ClickButton(IDOK)})}, OptionsOk()}),
+            1);
+  DeleteFileW(other.c_str());
+  EXPECT_EQ(host.Documents().size(), 2u);
+}
+
+// Whatever caption Help or About built last, the import's box names the host running now.
+TEST_F(ImportCommand, WarningCaptionIsBuiltByTheImportItself) {
+  host.SetRevision(L"20.0.0");
+  BuildCaption(host.Application());
+  host.SetRevision(L"21.0.0");
+  EXPECT_EQ(Run(Fixture(L"no_mesh.obj"), {OptionsOk(), Warning()}), 0);
+  EXPECT_EQ(WarningText(), L"OBJ file does not contain meshes");
+}
+
+// The options step on its own: the outputs in the order units, kind, multibody,
+// Y up, progress after OK; untouched after Cancel.
+TEST_F(ImportCommand, OptionsStepFillsItsOutputsOnlyAfterOk) {
+  test_settings::Store({1, 4, 0, 1, 0});
+  int out[5] = {-7, -7, -7, -7, -7};
+  standin::DialogReport report = standin::RunAnswering(
+      {{kOptions, ClickButton(IDCANCEL)}}, [&] { EXPECT_EQ(RunOptionsDialog(&out[0], &out[1], &out[2], &out[3], &out[4]), 0); });
+  EXPECT_TRUE(report.Ok()) << report.Describe();
+  for (int value : out) EXPECT_EQ(value, -7);
+  report = standin::RunAnswering(
+      {OptionsOk()}, [&] { EXPECT_EQ(RunOptionsDialog(&out[0], &out[1], &out[2], &out[3], &out[4]), 1); });
+  EXPECT_TRUE(report.Ok()) << report.Describe();
+  EXPECT_EQ((std::vector<int>(out, out + 5)), (std::vector<int>{4, 1, 0, 1, 0}));
+}
+
 TEST_F(ImportCommand, GivenPathsAreCheckedForTheObjExtension) {
   // A file that is not there: the reader's message names the path it was given.
   EXPECT_EQ(Run(L"C:\\Models\\Part.OBJ", {OptionsOk(), Warning()}), 0);
@@ -134,6 +188,10 @@ TEST_F(ImportCommand, GivenPathsAreCheckedForTheObjExtension) {
   // Anything behind ".obj" is cut before the options dialog: the cube is imported.
   EXPECT_EQ(Run(Fixture(L"cube.obj.bak"), {OptionsOk()}), 1);
   EXPECT_EQ(host.Documents().size(), 1u);
+
+  // Of several ".obj" in the file name the last one ends the path: nothing is cut here.
+  EXPECT_EQ(Run(L"C:\\Models\\my.objects.obj", {OptionsOk(), Warning()}), 0);
+  EXPECT_NE(WarningText().find(L"C:\\Models\\my.objects.obj"), std::wstring::npos) << WarningText();
 
   for (const wchar_t* path : {L"C:\\Models\\part.stl", L"C:\\my.objects\\part.stl", L"C:\\Models\\part"}) {
     EXPECT_EQ(Run(path, {Warning()}), 0) << path;  // no options dialog

@@ -128,6 +128,41 @@ TEST_F(OptionsDialog, ShowsStoredValuesAndCancelWritesNothing) {
   EXPECT_EQ(s.progress, 1);
 }
 
+// Escape and the close box cancel like the Cancel button: the changes are not saved.
+TEST_F(OptionsDialog, EscapeAndCloseBoxWriteNothing) {
+  const struct {
+    const char* how;
+    standin::WindowAction cancel;
+  } cases[] = {
+      {"Escape key",
+       [](HWND d) {
+         HWND list = GetDlgItem(d, IDC_UNITS);
+         return PostMessageW(list, WM_KEYDOWN, VK_ESCAPE, 1) && PostMessageW(list, WM_KEYUP, VK_ESCAPE, 0xC0000001);
+       }},
+      {"close box", [](HWND d) { return PostMessageW(d, WM_SYSCOMMAND, SC_CLOSE, 0) != 0; }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.how);
+    Store({1, 0, 0, 0, 1});
+    standin::DialogDriver driver;
+    driver.Expect({L"#32770", L"Plymora for SolidWorks Options", {}}, standin::Steps({[](HWND d) {
+                                                                                       Press(d, IDC_IMPORT_AS_SOLID);
+                                                                                       SendDlgItemMessageW(d, IDC_UNITS, CB_SETCURSEL, 4, 0);
+                                                                                       Set(d, IDC_YUP, true);
+                                                                                       return true;
+                                                                                     },
+                                                                                     c.cancel}));
+    driver.Start();
+    CPlymoraOptionsDlg dialog;
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+    const standin::DialogReport report = driver.Finish();
+    EXPECT_TRUE(report.Ok()) << report.Describe();
+    const Stored s = ReadStored();
+    EXPECT_EQ((std::vector<int>{s.importAs, s.units, s.multiBody, s.yUp, s.progress}),
+              (std::vector<int>{1, 0, 0, 0, 1}));
+  }
+}
+
 TEST_F(OptionsDialog, UnknownStoredValuesShowNoSelectionAndOkStoresMinusOne) {
   Store({2, 7, 1, 1, 1});
   bool anyRadio = true;
@@ -173,6 +208,20 @@ TEST_F(OptionsDialog, RadioButtonsExcludeEachOther) {
   EXPECT_EQ(ReadStored().importAs, 1);
 }
 
+// The radio group runs across the list and the check boxes; marking the second
+// radio button as the demo and a user do leaves them as they are.
+TEST_F(OptionsDialog, MarkingTheSketchButtonKeepsTheOtherControls) {
+  CPlymoraOptionsDlg dialog;
+  standin::DialogReport report = standin::RunAnswering(
+      {{{L"#32770", L"Plymora for SolidWorks Options", {}},
+        standin::Steps({standin::SetCheck(IDC_IMPORT_AS_3DSKETCH, true), standin::ClickButton(IDOK)})}},
+      [&] { EXPECT_EQ(dialog.DoModal(), IDOK); });
+  EXPECT_TRUE(report.Ok()) << report.Describe();
+  const Stored s = ReadStored();
+  EXPECT_EQ((std::vector<int>{s.importAs, s.units, s.multiBody, s.yUp, s.progress}),
+            (std::vector<int>{1, 3, 1, 1, 1}));
+}
+
 // Reads a sz_Or_Ord field of a dialog template: 0 = none, 0xFFFF = ordinal, else a string.
 std::wstring ReadSzOrOrd(const WORD*& p) {
   if (*p == 0) {
@@ -214,6 +263,10 @@ TEST_F(OptionsDialog, TemplateHasTheControlsInOrder) {
       {-1, L"#130", L"Units", kChild | SS_LEFT | WS_GROUP, 7, 35, 17, 8},
       {-1, L"#130", L"", kChild | SS_ETCHEDHORZ, 7, 105, 170, 1},
   };
+  // The template and its list are US English resources.
+  const WORD kUsEnglish = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+  EXPECT_NE(FindResourceExW(nullptr, MAKEINTRESOURCEW(5), MAKEINTRESOURCEW(IDD_PLYMORA_OPTIONS), kUsEnglish), nullptr);
+  EXPECT_NE(FindResourceExW(nullptr, MAKEINTRESOURCEW(240), MAKEINTRESOURCEW(IDD_PLYMORA_OPTIONS), kUsEnglish), nullptr);
   HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(IDD_PLYMORA_OPTIONS), MAKEINTRESOURCEW(5));  // RT_DIALOG
   ASSERT_NE(found, nullptr);
   const auto* base = static_cast<const BYTE*>(LockResource(LoadResource(nullptr, found)));
