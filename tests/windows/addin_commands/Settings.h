@@ -2,6 +2,8 @@
 // up beforehand or read what the dialog wrote.
 #pragma once
 
+#include <ostream>
+
 #include "OptionsDlg.h"
 #include "ZTKRegistry.h"
 
@@ -9,7 +11,13 @@ namespace test_settings {
 
 struct Stored {
   int importAs, units, multiBody, yUp, progress;
+  bool operator==(const Stored&) const = default;
 };
+
+inline std::ostream& operator<<(std::ostream& out, const Stored& s) {
+  return out << "{" << s.importAs << ", " << s.units << ", " << s.multiBody << ", " << s.yUp << ", " << s.progress
+             << "}";
+}
 
 // What a read gives for a value that is not stored.
 inline constexpr int kMissing = -12345;

@@ -14,12 +14,14 @@
 
 namespace {
 
+const standin::WindowMatch kOptionsWindow{L"#32770", L"Plymora for SolidWorks Options", {}};
+
 // Runs the dialog while `act` reads and changes its controls from the driver's
 // watcher thread; then presses `button`. A dialog that never shows is a failure,
 // never a hang.
 INT_PTR RunDialog(CPlymoraOptionsDlg& dialog, const std::function<void(HWND)>& act, int button) {
   standin::DialogDriver driver;
-  driver.Expect({L"#32770", L"Plymora for SolidWorks Options", {}}, standin::Steps({[&](HWND d) {
+  driver.Expect(kOptionsWindow, standin::Steps({[&](HWND d) {
                                                                                       act(d);
                                                                                       return true;
                                                                                     },
@@ -145,7 +147,7 @@ TEST_F(OptionsDialog, EscapeAndCloseBoxWriteNothing) {
     SCOPED_TRACE(c.how);
     Store({1, 0, 0, 0, 1});
     standin::DialogDriver driver;
-    driver.Expect({L"#32770", L"Plymora for SolidWorks Options", {}}, standin::Steps({[](HWND d) {
+    driver.Expect(kOptionsWindow, standin::Steps({[](HWND d) {
                                                                                        Press(d, IDC_IMPORT_AS_SOLID);
                                                                                        SendDlgItemMessageW(d, IDC_UNITS, CB_SETCURSEL, 4, 0);
                                                                                        Set(d, IDC_YUP, true);
@@ -157,9 +159,7 @@ TEST_F(OptionsDialog, EscapeAndCloseBoxWriteNothing) {
     EXPECT_EQ(dialog.DoModal(), IDCANCEL);
     const standin::DialogReport report = driver.Finish();
     EXPECT_TRUE(report.Ok()) << report.Describe();
-    const Stored s = ReadStored();
-    EXPECT_EQ((std::vector<int>{s.importAs, s.units, s.multiBody, s.yUp, s.progress}),
-              (std::vector<int>{1, 0, 0, 0, 1}));
+    EXPECT_EQ(ReadStored(), (Stored{1, 0, 0, 0, 1}));
   }
 }
 
@@ -213,13 +213,11 @@ TEST_F(OptionsDialog, RadioButtonsExcludeEachOther) {
 TEST_F(OptionsDialog, MarkingTheSketchButtonKeepsTheOtherControls) {
   CPlymoraOptionsDlg dialog;
   standin::DialogReport report = standin::RunAnswering(
-      {{{L"#32770", L"Plymora for SolidWorks Options", {}},
+      {{kOptionsWindow,
         standin::Steps({standin::SetCheck(IDC_IMPORT_AS_3DSKETCH, true), standin::ClickButton(IDOK)})}},
       [&] { EXPECT_EQ(dialog.DoModal(), IDOK); });
   EXPECT_TRUE(report.Ok()) << report.Describe();
-  const Stored s = ReadStored();
-  EXPECT_EQ((std::vector<int>{s.importAs, s.units, s.multiBody, s.yUp, s.progress}),
-            (std::vector<int>{1, 3, 1, 1, 1}));
+  EXPECT_EQ(ReadStored(), (Stored{1, 3, 1, 1, 1}));
 }
 
 // Reads a sz_Or_Ord field of a dialog template: 0 = none, 0xFFFF = ordinal, else a string.
