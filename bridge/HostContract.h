@@ -22,11 +22,28 @@ struct HostCommandManager : IDispatch {};
 struct HostCommandGroup : IDispatch {};
 struct HostCommandTab : IDispatch {};
 struct HostCommandTabBox : IDispatch {};
+// The roles of the further conversions.
+struct HostAssemblyDocument : IDispatch {};
+struct HostDrawingDocument : IDispatch {};
+struct HostFace : IDispatch {};
+struct HostSurface : IDispatch {};
+struct HostSketch : IDispatch {};
+struct HostComponent : IDispatch {};
+struct HostComponentTree : IDispatch {};
+struct HostBodyEnumerator : IDispatch {};
 
 // The interface id under which the object handed to the add-in's connect method
 // gives its HostApplication role.
 inline constexpr IID IID_HostApplication = {
     0x83A33D22, 0x27C5, 0x11CE, {0xBF, 0xD4, 0x00, 0x40, 0x05, 0x13, 0xBB, 0x57}};
+// The interface ids under which one document object gives its document, part and
+// assembly roles.
+inline constexpr IID IID_HostDocument = {
+    0xB90793FB, 0xEF3D, 0x4B80, {0xA5, 0xC4, 0x99, 0x95, 0x9C, 0xDB, 0x6C, 0xEB}};
+inline constexpr IID IID_HostPartDocument = {
+    0x83A33D32, 0x27C5, 0x11CE, {0xBF, 0xD4, 0x00, 0x40, 0x05, 0x13, 0xBB, 0x57}};
+inline constexpr IID IID_HostAssemblyDocument = {
+    0x83A33D35, 0x27C5, 0x11CE, {0xBF, 0xD4, 0x00, 0x40, 0x05, 0x13, 0xBB, 0x57}};
 // The host's application events, and the type library that describes them.
 inline constexpr IID IID_HostAppEvents = {
     0x83A33D22, 0x37C5, 0x11CE, {0xBF, 0xD4, 0x00, 0x40, 0x05, 0x13, 0xBB, 0x57}};

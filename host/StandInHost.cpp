@@ -228,6 +228,14 @@ struct HostEntries {
         MethodTable::For<HostPartDocument>(kRolePartDocument).Set(31, &PartCreateTemporaryBody);
     return table;
   }
+  static const MethodTable& AssemblyDocumentTable() {
+    static const MethodTable table = MethodTable::For<HostAssemblyDocument>(kRoleAssemblyDocument);
+    return table;
+  }
+  static const MethodTable& DrawingDocumentTable() {
+    static const MethodTable table = MethodTable::For<HostDrawingDocument>(kRoleDrawingDocument);
+    return table;
+  }
   static const MethodTable& BodyTable() {
     static const MethodTable table = MethodTable::For<HostBody>(kRoleBody)
                                          .Set(12, &BodyCreateBodyFromSurfaces)
@@ -250,7 +258,11 @@ SketchSegment::SketchSegment(HostCore& core, int sketch, size_t line)
 
 Document::Document(StandInHost& host, DocumentKind kind)
     : Object(host), m_kind(kind), m_docFace(*this, HostEntries::DocumentTable()) {
-  if (kind == DocumentKind::Part) m_partFace.emplace(*this, HostEntries::PartDocumentTable());
+  switch (kind) {
+    case DocumentKind::Part: m_partFace.emplace(*this, HostEntries::PartDocumentTable()); break;
+    case DocumentKind::Assembly: m_assemblyFace.emplace(*this, HostEntries::AssemblyDocumentTable()); break;
+    case DocumentKind::Drawing: m_drawingFace.emplace(*this, HostEntries::DrawingDocumentTable()); break;
+  }
 }
 
 size_t Document::LineCount() const {
@@ -265,8 +277,8 @@ ApplicationObject::ApplicationObject(StandInHost& host)
     : Object(host), m_host(&host), m_face(*this, HostEntries::ApplicationTable()) {}
 
 StandInHost::StandInHost() : m_revision(L"20.0.0") {
-  for (const RoleInfo* role : {&kRoleApplication, &kRoleFrame, &kRoleDocument, &kRolePartDocument, &kRoleBody,
-                               &kRoleSketchSegment})
+  for (const RoleInfo* role : {&kRoleApplication, &kRoleFrame, &kRoleDocument, &kRolePartDocument,
+                               &kRoleAssemblyDocument, &kRoleDrawingDocument, &kRoleBody, &kRoleSketchSegment})
     DeclareRole(*role);
   m_app = std::make_unique<ApplicationObject>(*this);
   m_frame = std::make_unique<FrameObject>(*this);

@@ -62,17 +62,18 @@
 
 namespace standin {
 
-// The roles' names and the ids QueryInterface answers to. The application's id is
-// the one the real host gives its application interface; the others are the
+// The roles' names and the ids QueryInterface answers to. The application and the
+// document roles have the ids the real host gives them; the others are the
 // stand-in's own.
 inline const RoleInfo kRoleApplication{
     "HostApplication", {0x83A33D22, 0x27C5, 0x11CE, {0xBF, 0xD4, 0x00, 0x40, 0x05, 0x13, 0xBB, 0x57}}};
 inline const RoleInfo kRoleFrame{
     "HostFrame", {0x5354414E, 0x0001, 0x4D48, {0x8F, 0x00, 0x53, 0x54, 0x41, 0x4E, 0x44, 0x01}}};
-inline const RoleInfo kRoleDocument{
-    "HostDocument", {0x5354414E, 0x0002, 0x4D48, {0x8F, 0x00, 0x53, 0x54, 0x41, 0x4E, 0x44, 0x02}}};
-inline const RoleInfo kRolePartDocument{
-    "HostPartDocument", {0x5354414E, 0x0003, 0x4D48, {0x8F, 0x00, 0x53, 0x54, 0x41, 0x4E, 0x44, 0x03}}};
+inline const RoleInfo kRoleDocument{"HostDocument", IID_HostDocument};
+inline const RoleInfo kRolePartDocument{"HostPartDocument", IID_HostPartDocument};
+inline const RoleInfo kRoleAssemblyDocument{"HostAssemblyDocument", IID_HostAssemblyDocument};
+inline const RoleInfo kRoleDrawingDocument{
+    "HostDrawingDocument", {0x5354414E, 0x0006, 0x4D48, {0x8F, 0x00, 0x53, 0x54, 0x41, 0x4E, 0x44, 0x06}}};
 inline const RoleInfo kRoleBody{
     "HostBody", {0x5354414E, 0x0004, 0x4D48, {0x8F, 0x00, 0x53, 0x54, 0x41, 0x4E, 0x44, 0x04}}};
 inline const RoleInfo kRoleSketchSegment{
@@ -161,10 +162,17 @@ class Document : public Object {
   const std::vector<std::unique_ptr<Body>>& TemporaryBodies() const { return m_temporaryBodies; }
   const std::vector<std::unique_ptr<Body>>& Bodies() const { return m_bodies; }
 
-  // The host's own interfaces of this document (no client reference); the part
-  // interface is null for assemblies and drawings.
+  // The host's own interfaces of this document (no client reference). Every
+  // document has the document role; a part also the part role, an assembly the
+  // assembly role and a drawing the drawing role (the others are null).
   HostDocument* DocumentInterface() { return m_docFace.As<HostDocument>(); }
   HostPartDocument* PartInterface() { return m_partFace ? m_partFace->As<HostPartDocument>() : nullptr; }
+  HostAssemblyDocument* AssemblyInterface() {
+    return m_assemblyFace ? m_assemblyFace->As<HostAssemblyDocument>() : nullptr;
+  }
+  HostDrawingDocument* DrawingInterface() {
+    return m_drawingFace ? m_drawingFace->As<HostDrawingDocument>() : nullptr;
+  }
 
  private:
   friend struct HostEntries;
@@ -178,6 +186,8 @@ class Document : public Object {
   std::vector<std::unique_ptr<Body>> m_temporaryBodies, m_bodies;
   Face m_docFace;
   std::optional<Face> m_partFace;
+  std::optional<Face> m_assemblyFace;
+  std::optional<Face> m_drawingFace;
 };
 
 class FrameObject : public Object {

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ComHolders.h"
@@ -146,13 +147,33 @@ TEST(HostApplicationModel, AnswersWithWhatTheTestSet) {
   EXPECT_TRUE(host.ReferenceProblems().empty());
 }
 
-TEST(HostApplicationModel, OtherDocumentKindsHaveNoPartRole) {
+// Every document answers the document role; a part, an assembly and a drawing each
+// also answer their own role, on the same object, and no other kind's. The ids of
+// the document, part and assembly roles are the real host's.
+TEST(HostApplicationModel, EachDocumentKindAnswersItsOwnRoles) {
+  const IID document = {0xB90793FB, 0xEF3D, 0x4B80, {0xA5, 0xC4, 0x99, 0x95, 0x9C, 0xDB, 0x6C, 0xEB}};
+  const IID part = {0x83A33D32, 0x27C5, 0x11CE, {0xBF, 0xD4, 0x00, 0x40, 0x05, 0x13, 0xBB, 0x57}};
+  const IID assembly = {0x83A33D35, 0x27C5, 0x11CE, {0xBF, 0xD4, 0x00, 0x40, 0x05, 0x13, 0xBB, 0x57}};
+  const IID& drawing = standin::kRoleDrawingDocument.iid;
+  using standin::DocumentKind;
   standin::StandInHost host;
-  for (auto kind : {standin::DocumentKind::Assembly, standin::DocumentKind::Drawing}) {
+  for (auto kind : {DocumentKind::Part, DocumentKind::Assembly, DocumentKind::Drawing}) {
+    SCOPED_TRACE(static_cast<int>(kind));
     standin::Document& d = host.AddDocument(kind);
-    EXPECT_EQ(d.PartInterface(), nullptr);
-    void* out = nullptr;
-    EXPECT_EQ(d.DocumentInterface()->QueryInterface(standin::kRolePartDocument.iid, &out), E_NOINTERFACE);
+    EXPECT_EQ(d.PartInterface() != nullptr, kind == DocumentKind::Part);
+    EXPECT_EQ(d.AssemblyInterface() != nullptr, kind == DocumentKind::Assembly);
+    EXPECT_EQ(d.DrawingInterface() != nullptr, kind == DocumentKind::Drawing);
+    const std::pair<const IID*, void*> roles[] = {{&document, d.DocumentInterface()},
+                                                  {&part, d.PartInterface()},
+                                                  {&assembly, d.AssemblyInterface()},
+                                                  {&drawing, d.DrawingInterface()}};
+    for (const auto& [iid, face] : roles) {
+      void* out = reinterpret_cast<void*>(1);
+      const HRESULT hr = d.DocumentInterface()->QueryInterface(*iid, &out);
+      EXPECT_EQ(hr, face ? S_OK : E_NOINTERFACE);
+      EXPECT_EQ(out, face);
+      if (out) static_cast<IUnknown*>(out)->Release();
+    }
     CountedPtr<HostDocument> active;
     ASSERT_EQ(At<8>(host.Application(), active.Out()), S_OK);
     EXPECT_EQ(static_cast<void*>(active.Get()), d.DocumentInterface());
