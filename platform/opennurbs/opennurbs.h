@@ -4,7 +4,12 @@
 
 #include "opennurbs_array.h"
 #include "opennurbs_bounding_box.h"
+#include "opennurbs_curve.h"
+#include "opennurbs_defines.h"
 #include "opennurbs_geometry.h"
+#include "opennurbs_interval.h"
+#include "opennurbs_knot.h"
 #include "opennurbs_mesh.h"
+#include "opennurbs_nurbscurve.h"
 #include "opennurbs_point.h"
 #include "opennurbs_xform.h"
