@@ -11,5 +11,7 @@
 #include "opennurbs_knot.h"
 #include "opennurbs_mesh.h"
 #include "opennurbs_nurbscurve.h"
+#include "opennurbs_nurbssurface.h"
 #include "opennurbs_point.h"
+#include "opennurbs_surface.h"
 #include "opennurbs_xform.h"
