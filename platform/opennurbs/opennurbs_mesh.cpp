@@ -260,7 +260,11 @@ bool ON_Mesh::CombineIdenticalVertices(bool bIgnoreVertexNormals, bool bIgnoreTe
   const uint64_t seed = Mix(static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
                             static_cast<uint64_t>(reinterpret_cast<uintptr_t>(table.get())));
   int kept = 0;
+  constexpr int kAhead = 16;  // table slots are fetched this many vertices early
   for (int v = 0; v < nV; ++v) {
+#if defined(__GNUC__)
+    if (v + kAhead < nV) __builtin_prefetch(table.get() + (HashOf(KeyOf(V[v + kAhead]), seed) & mask));
+#endif
     size_t slot = HashOf(KeyOf(V[v]), seed) & mask;
     for (;;) {
       const int rep = table[slot];
