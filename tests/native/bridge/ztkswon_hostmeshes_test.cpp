@@ -590,13 +590,15 @@ TEST_F(HostMeshes, ChainWalkInOrderAndKeepingNothing) {
   two.next = &three;
   three.second = &empty;  // no third object: passed over
   ASSERT_EQ(VisitHostObjectChain(start.Interface()), 1);
-  auto at = [](const standin::ChainObject& o, const char* call) { return "#" + std::to_string(o.Id()) + "." + call; };
+  // "object.method", by object id.
+  auto text = [](int object, int method) { return std::to_string(object) + '.' + std::to_string(method); };
+  auto at = [&](const standin::ChainObject& o, int method) { return text(o.Id(), method); };
   Lines calls;
   for (const auto& r : host.Log().Records())
-    if (r.method > 6) calls.push_back("#" + std::to_string(r.object) + "." + std::to_string(r.method));
-  EXPECT_EQ(calls, (Lines{at(start, "21"), at(one, "92"), at(side, "10"), at(counted, "25"), at(one, "9"),
-                          at(one, "8"), at(two, "92"), at(side, "10"), at(counted, "25"), at(two, "9"), at(two, "8"),
-                          at(three, "92"), at(empty, "10"), at(three, "8")}));
+    if (r.method > 6) calls.push_back(text(r.object, r.method));
+  EXPECT_EQ(calls, (Lines{at(start, 21), at(one, 92), at(side, 10), at(counted, 25), at(one, 9), at(one, 8),
+                          at(two, 92), at(side, 10), at(counted, 25), at(two, 9), at(two, 8), at(three, 92),
+                          at(empty, 10), at(three, 8)}));
 
   // A link that does not move on ends the walk instead of repeating it.
   host.Log().Clear();
