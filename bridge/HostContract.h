@@ -180,7 +180,9 @@ inline HRESULT Bodies(HostPartDocument* p, LONG bodyType, VARIANT_BOOL flag, Hos
   return Call<141>(p, bodyType, flag, bodies);
 }
 
-inline HRESULT ResolveComponents(HostAssemblyDocument* a, LONG option, LONG* result) { return Call<62>(a, option, result); }
+inline HRESULT ResolveComponents(HostAssemblyDocument* a, LONG option, LONG* result) {
+  return Call<62>(a, option, result);
+}
 
 inline HRESULT FirstFace(HostBody* b, HostFace** face) { return Call<8>(b, face); }
 inline HRESULT BodyName(HostBody* b, BSTR* name) { return Call<173>(b, name); }

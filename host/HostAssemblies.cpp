@@ -203,37 +203,22 @@ STANDIN_ENTRY HRESULT STDMETHODCALLTYPE AssemblyEntries::ComponentBodies(Face* s
 
 namespace {
 
-// A link with one reference for the client, or null.
-IDispatch* Give(ChainObject* link) { return link ? link->FaceOf().Give<IDispatch>() : nullptr; }
+// Method N writes the object's link `Link` through its out-pointer, with one
+// reference for the client, or null. Method 8 is given the slot that holds the
+// object itself: it writes the next link over it, and what the slot held stays
+// the caller's.
+template <int N, ChainObject* ChainObject::*Link>
+STANDIN_ENTRY HRESULT STDMETHODCALLTYPE ChainLink(Face* self, IDispatch** out) {
+  CallScope call(self, N);
+  call.Args(OutArg{out});
+  if (call.Faulted(out)) return call.Result();
+  if (!out) return call.Return(E_POINTER);
+  ChainObject* link = self->OwnerAs<ChainObject>()->*Link;
+  *out = link ? link->FaceOf().Give<IDispatch>() : nullptr;
+  return call.Return(S_OK);
+}
 
 }  // namespace
-
-STANDIN_ENTRY HRESULT STDMETHODCALLTYPE AssemblyEntries::ChainFirst(Face* self, IDispatch** first) {
-  CallScope call(self, 21);
-  call.Args(OutArg{first});
-  if (call.Faulted(first)) return call.Result();
-  if (!first) return call.Return(E_POINTER);
-  *first = Give(self->OwnerAs<ChainObject>()->first);
-  return call.Return(S_OK);
-}
-
-STANDIN_ENTRY HRESULT STDMETHODCALLTYPE AssemblyEntries::ChainSecond(Face* self, IDispatch** second) {
-  CallScope call(self, 92);
-  call.Args(OutArg{second});
-  if (call.Faulted(second)) return call.Result();
-  if (!second) return call.Return(E_POINTER);
-  *second = Give(self->OwnerAs<ChainObject>()->second);
-  return call.Return(S_OK);
-}
-
-STANDIN_ENTRY HRESULT STDMETHODCALLTYPE AssemblyEntries::ChainThird(Face* self, IDispatch** third) {
-  CallScope call(self, 10);
-  call.Args(OutArg{third});
-  if (call.Faulted(third)) return call.Result();
-  if (!third) return call.Return(E_POINTER);
-  *third = Give(self->OwnerAs<ChainObject>()->third);
-  return call.Return(S_OK);
-}
 
 STANDIN_ENTRY HRESULT STDMETHODCALLTYPE AssemblyEntries::ChainCount(Face* self, LONG* count) {
   CallScope call(self, 25);
@@ -249,16 +234,6 @@ STANDIN_ENTRY HRESULT STDMETHODCALLTYPE AssemblyEntries::ChainMark(Face* self, L
   call.Args(OutArg{value});
   if (call.Faulted(value)) return call.Result();
   if (value) *value = 0;
-  return call.Return(S_OK);
-}
-
-// Writes the next link over the slot; what the slot held stays the caller's.
-STANDIN_ENTRY HRESULT STDMETHODCALLTYPE AssemblyEntries::ChainNext(Face* self, IDispatch** current) {
-  CallScope call(self, 8);
-  call.Args(OutArg{current});
-  if (call.Faulted(current)) return call.Result();
-  if (!current) return call.Return(E_POINTER);
-  *current = Give(self->OwnerAs<ChainObject>()->next);
   return call.Return(S_OK);
 }
 
@@ -283,12 +258,12 @@ const MethodTable& AssemblyEntries::TreeTable() {
 
 const MethodTable& AssemblyEntries::ChainTable() {
   static const MethodTable table = MethodTable::For<IDispatch>(kRoleChainObject)
-                                       .Set(8, &ChainNext)
+                                       .Set(8, &ChainLink<8, &ChainObject::next>)
                                        .Set(9, &ChainMark)
-                                       .Set(10, &ChainThird)
-                                       .Set(21, &ChainFirst)
+                                       .Set(10, &ChainLink<10, &ChainObject::third>)
+                                       .Set(21, &ChainLink<21, &ChainObject::first>)
                                        .Set(25, &ChainCount)
-                                       .Set(92, &ChainSecond);
+                                       .Set(92, &ChainLink<92, &ChainObject::second>);
   return table;
 }
 

@@ -149,12 +149,8 @@ struct AssemblyEntries {
   static HRESULT STDMETHODCALLTYPE ComponentDocument(Face* self, HostDocument** doc);
   static HRESULT STDMETHODCALLTYPE ComponentName(Face* self, BSTR* name);
   static HRESULT STDMETHODCALLTYPE ComponentBodies(Face* self, LONG type, HostBodyEnumerator** out);
-  static HRESULT STDMETHODCALLTYPE ChainNext(Face* self, IDispatch** current);
   static HRESULT STDMETHODCALLTYPE ChainMark(Face* self, LONG* value);
-  static HRESULT STDMETHODCALLTYPE ChainThird(Face* self, IDispatch** third);
-  static HRESULT STDMETHODCALLTYPE ChainFirst(Face* self, IDispatch** first);
   static HRESULT STDMETHODCALLTYPE ChainCount(Face* self, LONG* count);
-  static HRESULT STDMETHODCALLTYPE ChainSecond(Face* self, IDispatch** second);
 
   static const MethodTable& ComponentTable();
   static const MethodTable& TreeTable();

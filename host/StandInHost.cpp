@@ -289,7 +289,8 @@ StandInHost::StandInHost() : m_revision(L"20.0.0") {
   for (const RoleInfo* role : {&kRoleApplication, &kRoleFrame, &kRoleDocument, &kRolePartDocument,
                                &kRoleAssemblyDocument, &kRoleDrawingDocument, &kRoleBody, &kRoleSketchSegment})
     DeclareRole(*role);
-  for (const RoleInfo* role : {&kRoleFace, &kRoleBodyEnumerator, &kRoleComponent, &kRoleComponentTree, &kRoleChainObject})
+  for (const RoleInfo* role :
+       {&kRoleFace, &kRoleBodyEnumerator, &kRoleComponent, &kRoleComponentTree, &kRoleChainObject})
     DeclareRole(*role);
   m_app = std::make_unique<ApplicationObject>(*this);
   m_frame = std::make_unique<FrameObject>(*this);

@@ -119,7 +119,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       for (int k = 0; k < 4; ++k) {
         const int before = m.m_F[i].vi[k], after = merged.m_F[i].vi[k];
         if (before < 0 || before >= nv) Check(after == before);
-        else Check(after >= 0 && after < merged.VertexCount() && LocationOf(merged.m_V[after]) == LocationOf(m.m_V[before]));
+        else
+          Check(after >= 0 && after < merged.VertexCount() &&
+                LocationOf(merged.m_V[after]) == LocationOf(m.m_V[before]));
       }
     CheckTopology(merged);
   }

@@ -382,7 +382,8 @@ TEST_F(HostMeshes, ComponentMeshesAreNamedByTheComponentWithoutColour) {
   ASSERT_EQ(GetComponentMeshes(c.Interface(), meshes, &names), 1);
   EXPECT_EQ(Names(names), (std::vector<std::string>{"Arm-1-Body1"}));
   EXPECT_EQ(meshes[0].m_C.Count(), 0);
-  EXPECT_EQ(Calls({"HostComponent"}), (Lines{"HostComponent.69(&)", "HostComponent.119(0,&)", "HostComponent.119(1,&)"}));
+  EXPECT_EQ(Calls({"HostComponent"}),
+            (Lines{"HostComponent.69(&)", "HostComponent.119(0,&)", "HostComponent.119(1,&)"}));
 
   host.InjectFault("HostComponent", 69, Fault::Fail(E_FAIL));
   ASSERT_EQ(GetComponentMeshes(c.Interface(), meshes, &names), 1);

@@ -59,7 +59,8 @@ void ExpectSameSurface(const ON_Mesh& file, const ON_Mesh& back, const std::stri
     for (int k = 0; k < n; ++k) corners.push_back(InMetres(file.m_V[face.vi[k]]));
     ASSERT_LE(t + (n == 3 ? 1 : 2), back.FaceCount()) << what;
     if (n == 3) {
-      for (int k = 0; k < 3; ++k) EXPECT_TRUE(Near(At(back, back.m_F[t].vi[k]), corners[static_cast<size_t>(k)])) << what << " face " << f;
+      for (int k = 0; k < 3; ++k)
+        EXPECT_TRUE(Near(At(back, back.m_F[t].vi[k]), corners[static_cast<size_t>(k)])) << what << " face " << f;
       ++t;
       continue;
     }

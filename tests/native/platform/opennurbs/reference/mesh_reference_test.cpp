@@ -4,6 +4,7 @@
 // topology edges of degenerate faces, and ON_Color's clamping and alpha.
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <limits>
 
 #include "Reference.h"
@@ -24,7 +25,8 @@ ON_Mesh MakeMesh(const std::vector<double>& a, size_t first, int extra, std::vec
   size_t k = first + 1;
   for (int i = 0; i < n; ++i, k += 3 + static_cast<size_t>(extra)) {
     m.SetVertex(i, ON_3fPoint(static_cast<float>(a[k]), static_cast<float>(a[k + 1]), static_cast<float>(a[k + 2])));
-    if (extras) extras->emplace_back(a.begin() + static_cast<long>(k + 3), a.begin() + static_cast<long>(k + 3 + extra));
+    const auto at = a.begin() + static_cast<std::ptrdiff_t>(k + 3);
+    if (extras) extras->emplace_back(at, at + extra);
   }
   for (; k + 3 < a.size(); k += 4)
     m.SetQuad(m.FaceCount(), static_cast<int>(a[k]), static_cast<int>(a[k + 1]), static_cast<int>(a[k + 2]),
