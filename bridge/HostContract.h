@@ -30,7 +30,8 @@ struct HostSurface : IDispatch {};
 struct HostSketch : IDispatch {};
 struct HostComponent : IDispatch {};
 struct HostComponentTree : IDispatch {};
-struct HostBodyEnumerator : IDispatch {};
+// An enumerator: IUnknown-based, so its Next is position 3.
+struct HostBodyEnumerator : IUnknown {};
 
 // The interface id under which the object handed to the add-in's connect method
 // gives its HostApplication role.
@@ -165,5 +166,57 @@ inline HRESULT AddCommands(HostCommandTabBox* b, LONG count, const LONG* ids, co
                            VARIANT_BOOL* ok) {
   return Call<8>(b, count, ids, textTypes, ok);
 }
+
+// --- Reading bodies, parts and assemblies back as meshes ---------------------------
+inline HRESULT ActiveModel(HostApplication* a, HostDocument** doc) { return Call<165>(a, doc); }
+
+inline HRESULT LengthUnit(HostDocument* d, LONG* unitCode) { return Call<13>(d, unitCode); }
+inline HRESULT Title(HostDocument* d, BSTR* title) { return Call<90>(d, title); }
+inline HRESULT ComponentTree(HostDocument* d, HostComponentTree** tree) { return Call<321>(d, tree); }
+
+// Red, green and blue fractions in entries 0-2, transparency in entry 7, of 9 values.
+inline HRESULT MaterialValues(HostPartDocument* p, double* values) { return Call<88>(p, values); }
+inline HRESULT Bodies(HostPartDocument* p, LONG bodyType, VARIANT_BOOL flag, HostBodyEnumerator** bodies) {
+  return Call<141>(p, bodyType, flag, bodies);
+}
+
+inline HRESULT ResolveComponents(HostAssemblyDocument* a, LONG option, LONG* result) {
+  return Call<62>(a, option, result);
+}
+
+inline HRESULT FirstFace(HostBody* b, HostFace** face) { return Call<8>(b, face); }
+inline HRESULT BodyName(HostBody* b, BSTR* name) { return Call<173>(b, name); }
+
+inline HRESULT NextFace(HostFace* f, HostFace** next) { return Call<18>(f, next); }
+// Triangles as 9 floats each (x, y, z of the three corners), for TriangleCount triangles.
+inline HRESULT Triangles(HostFace* f, LONG option, float* corners) { return Call<46>(f, option, corners); }
+inline HRESULT TriangleCount(HostFace* f, LONG* count) { return Call<48>(f, count); }
+
+inline HRESULT NextBodies(HostBodyEnumerator* e, LONG count, HostBody** bodies, LONG* fetched) {
+  return Call<3>(e, count, bodies, fetched);
+}
+
+inline HRESULT ChildComponents(HostComponent* c, HostComponent** children) { return Call<8>(c, children); }
+inline HRESULT ChildCount(HostComponent* c, LONG* count) { return Call<9>(c, count); }
+// 16 values: t[0..8] the rotation by columns, t[9..11] the translation, the rest unread.
+inline HRESULT ComponentTransform(HostComponent* c, double* values) { return Call<11>(c, values); }
+inline HRESULT ComponentMaterialValues(HostComponent* c, double* values) { return Call<16>(c, values); }
+inline HRESULT ComponentDocument(HostComponent* c, HostDocument** doc) { return Call<31>(c, doc); }
+inline HRESULT ComponentName(HostComponent* c, BSTR* name) { return Call<69>(c, name); }
+inline HRESULT ComponentBodies(HostComponent* c, LONG bodyType, HostBodyEnumerator** bodies) {
+  return Call<119>(c, bodyType, bodies);
+}
+
+inline HRESULT RootComponent(HostComponentTree* t, HostComponent** root) { return Call<32>(t, root); }
+
+// The objects of the chain VisitHostObjectChain walks, which have no role of their
+// own: the chain's first object, and per link a second object, its third object,
+// the third's count, a mark and the next link (written over the current one).
+inline HRESULT ChainFirst(IDispatch* o, IDispatch** first) { return Call<21>(o, first); }
+inline HRESULT ChainNext(IDispatch* o, IDispatch** current) { return Call<8>(o, current); }
+inline HRESULT ChainMark(IDispatch* o, LONG* value) { return Call<9>(o, value); }
+inline HRESULT ChainLinkedObject(IDispatch* o, IDispatch** second) { return Call<92>(o, second); }
+inline HRESULT ChainThirdObject(IDispatch* o, IDispatch** third) { return Call<10>(o, third); }
+inline HRESULT ChainCount(IDispatch* o, LONG* count) { return Call<25>(o, count); }
 
 }  // namespace HostOp

@@ -82,7 +82,7 @@ MethodTable::MethodTable(const RoleInfo& role, const std::type_info& type)
 }
 
 void MethodTable::SetRaw(int position, void* entry) {
-  if (position < 7 || position >= kTableSize)
+  if (position < 3 || position >= kTableSize)
     throw std::logic_error(std::string("stand-in host: no settable position ") + std::to_string(position) +
                            " in " + m_role->name);
   m_slots[2 + position] = entry;

@@ -65,7 +65,8 @@ struct RoleInfo {
 
 // The method table of one role. Positions 0-6 are IUnknown and IDispatch (real
 // QueryInterface/AddRef/Release; the IDispatch methods record and return
-// E_NOTIMPL); every position not Set() records the call and returns E_NOTIMPL.
+// E_NOTIMPL, unless a role that is not IDispatch-based, such as an enumerator,
+// Sets them); every position not Set() records the call and returns E_NOTIMPL.
 // The storage carries the two words the Itanium C++ ABI puts before a virtual
 // table (offset to top, type information), so sanitizer type checks in clients
 // see an object of the role's interface type.

@@ -200,6 +200,7 @@ struct HostEntries {
                                          .Set(8, &AppActiveDocument)
                                          .Set(15, &AppFrame)
                                          .Set(19, &AppNewPart)
+                                         .Set(165, &AssemblyEntries::AppActiveModel)
                                          .Set(25, &AppRevisionNumber)
                                          .Set(155, &HostConnection::AppSetAddinCallbackInfo)
                                          .Set(178, &HostConnection::AppRemoveFileOpenItem)
@@ -213,7 +214,10 @@ struct HostEntries {
   }
   static const MethodTable& DocumentTable() {
     static const MethodTable table = MethodTable::For<HostDocument>(kRoleDocument)
+                                         .Set(13, &AssemblyEntries::DocLengthUnit)
                                          .Set(14, &DocSetUnits)
+                                         .Set(90, &FaceEntries::DocTitle)
+                                         .Set(321, &AssemblyEntries::DocComponentTree)
                                          .Set(82, &DocClearSelection)
                                          .Set(235, &DocSetDisplayWhenAdded)
                                          .Set(237, &DocSetAddToDatabase)
@@ -224,12 +228,15 @@ struct HostEntries {
     return table;
   }
   static const MethodTable& PartDocumentTable() {
-    static const MethodTable table =
-        MethodTable::For<HostPartDocument>(kRolePartDocument).Set(31, &PartCreateTemporaryBody);
+    static const MethodTable table = MethodTable::For<HostPartDocument>(kRolePartDocument)
+                                         .Set(31, &PartCreateTemporaryBody)
+                                         .Set(88, &FaceEntries::PartMaterialValues)
+                                         .Set(141, &FaceEntries::PartBodies);
     return table;
   }
   static const MethodTable& AssemblyDocumentTable() {
-    static const MethodTable table = MethodTable::For<HostAssemblyDocument>(kRoleAssemblyDocument);
+    static const MethodTable table = MethodTable::For<HostAssemblyDocument>(kRoleAssemblyDocument)
+                                         .Set(62, &AssemblyEntries::AssemblyResolve);
     return table;
   }
   static const MethodTable& DrawingDocumentTable() {
@@ -238,8 +245,10 @@ struct HostEntries {
   }
   static const MethodTable& BodyTable() {
     static const MethodTable table = MethodTable::For<HostBody>(kRoleBody)
+                                         .Set(8, &FaceEntries::BodyFirstFace)
                                          .Set(12, &BodyCreateBodyFromSurfaces)
-                                         .Set(72, &BodyCreatePlanarSurface);
+                                         .Set(72, &BodyCreatePlanarSurface)
+                                         .Set(173, &FaceEntries::BodyName);
     return table;
   }
   static const MethodTable& SketchSegmentTable() {
@@ -279,6 +288,9 @@ ApplicationObject::ApplicationObject(StandInHost& host)
 StandInHost::StandInHost() : m_revision(L"20.0.0") {
   for (const RoleInfo* role : {&kRoleApplication, &kRoleFrame, &kRoleDocument, &kRolePartDocument,
                                &kRoleAssemblyDocument, &kRoleDrawingDocument, &kRoleBody, &kRoleSketchSegment})
+    DeclareRole(*role);
+  for (const RoleInfo* role :
+       {&kRoleFace, &kRoleBodyEnumerator, &kRoleComponent, &kRoleComponentTree, &kRoleChainObject})
     DeclareRole(*role);
   m_app = std::make_unique<ApplicationObject>(*this);
   m_frame = std::make_unique<FrameObject>(*this);

@@ -37,6 +37,8 @@
 //                    560 redraw, 656 enter/leave the 3D sketch
 //   HostPartDocument 31 new temporary body
 //   HostBody         12 build the body from the faces, 72 add a planar face
+// and, for reading bodies, parts and assemblies back as meshes, the positions
+// HostFaces.h and HostAssemblies.h list.
 //
 // What the host refuses, as a modeller would (nothing refused is stored):
 // - document 542 outside an open 3D sketch: E_FAIL; a coordinate that is not a
@@ -55,9 +57,11 @@
 #include <string>
 #include <vector>
 
+#include "HostAssemblies.h"
 #include "HostConnection.h"
 #include "HostContract.h"
 #include "HostCore.h"
+#include "HostFaces.h"
 #include "ShellCheck.h"
 
 namespace standin {
@@ -100,14 +104,19 @@ class Body : public Object {
   Document& Part() const { return *m_part; }
   HostBody* Interface() { return m_face.As<HostBody>(); }
   Face& BodyFace() { return m_face; }
+  // What reading the body back gives: its name, type and faces (HostFaces.h).
+  BodyReadBack& ReadBack() { return m_readBack; }
+  const BodyReadBack& ReadBack() const { return m_readBack; }
 
  private:
   friend struct HostEntries;
+  friend struct FaceEntries;
   Document* m_part;
   bool m_temporary;
   FaceList m_faces;
   std::string m_buildProblem;
   Face m_face;
+  BodyReadBack m_readBack;
 };
 
 struct SketchLine {
@@ -173,9 +182,16 @@ class Document : public Object {
   HostDrawingDocument* DrawingInterface() {
     return m_drawingFace ? m_drawingFace->As<HostDrawingDocument>() : nullptr;
   }
+  // What reading the document back gives: its title, a part's material values
+  // and an assembly's components (HostAssemblies.h).
+  DocumentReadBack& ReadBack() { return m_readBack; }
+  const DocumentReadBack& ReadBack() const { return m_readBack; }
 
  private:
   friend struct HostEntries;
+  friend struct FaceEntries;
+  friend struct AssemblyEntries;
+  DocumentReadBack m_readBack;
 
   DocumentKind m_kind;
   LONG m_unit = kUnitAsCreated;
@@ -243,6 +259,9 @@ class StandInHost : public HostCore {
   // What add-ins set up when they connect: callbacks, File Open items, commands.
   HostConnection& Connection() { return *m_connection; }
 
+  // A new object for a test to link into a chain (HostAssemblies.h).
+  ChainObject& AddChainObject();
+
  private:
   friend struct HostEntries;
   std::optional<std::wstring> m_revision;
@@ -252,6 +271,7 @@ class StandInHost : public HostCore {
   Document* m_active = nullptr;
   std::unique_ptr<FrameObject> m_frame;
   std::unique_ptr<ApplicationObject> m_app;
+  std::deque<ChainObject> m_chainObjects;
   // Goes first: releasing an add-in's callback object may release host interfaces.
   std::unique_ptr<HostConnection> m_connection;
 };
