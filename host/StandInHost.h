@@ -31,10 +31,12 @@
 // Positions with real behaviour (all others record the call and return E_NOTIMPL):
 //   HostApplication  8 active document, 15 frame, 19 new part, 25 revision text;
 //                    155, 178, 231, 247 the add-in's connection (HostConnection.h)
+//                    58 load a file (HostFiles.h)
 //   HostFrame        17 main window handle
 //   HostDocument     14 length unit, 82 clear selection, 235 display when added,
 //                    237 add to database, 349 zoom to fit, 542 sketch line,
-//                    560 redraw, 656 enter/leave the 3D sketch
+//                    560 redraw, 656 enter/leave the 3D sketch;
+//                    509 solid data to a file (HostFiles.h)
 //   HostPartDocument 31 new temporary body
 //   HostBody         12 build the body from the faces, 72 add a planar face
 //
@@ -58,6 +60,7 @@
 #include "HostConnection.h"
 #include "HostContract.h"
 #include "HostCore.h"
+#include "HostFiles.h"
 #include "ShellCheck.h"
 
 namespace standin {
@@ -243,6 +246,10 @@ class StandInHost : public HostCore {
   // What add-ins set up when they connect: callbacks, File Open items, commands.
   HostConnection& Connection() { return *m_connection; }
 
+  // Files loaded by application method 58 and solid data asked of document 509.
+  HostFiles& Files() { return m_files; }
+  const HostFiles& Files() const { return m_files; }
+
  private:
   friend struct HostEntries;
   std::optional<std::wstring> m_revision;
@@ -252,6 +259,7 @@ class StandInHost : public HostCore {
   Document* m_active = nullptr;
   std::unique_ptr<FrameObject> m_frame;
   std::unique_ptr<ApplicationObject> m_app;
+  HostFiles m_files;
   // Goes first: releasing an add-in's callback object may release host interfaces.
   std::unique_ptr<HostConnection> m_connection;
 };
