@@ -62,7 +62,7 @@ BOOL LoadDXFFile(HostApplication* app, const CString& path);
 // loaded or not. count receives the number the host loaded. TRUE when at least one
 // file matched and every one loaded. A path whose drive is longer than 2 characters,
 // or whose folder, file name or extension is longer than 255, fails at once and
-// touches nothing.
+// touches nothing; so does a null application.
 BOOL LoadDXFFiles(HostApplication* app, const CString& path, int& count);
 #endif
 
