@@ -80,6 +80,12 @@ inline HRESULT Call(Role* object, Args... args) {
 
 // --- HostApplication ---------------------------------------------------------------
 inline HRESULT ActiveDocument(HostApplication* a, HostDocument** doc) { return Call<8>(a, doc); }
+// Has the host load a file by path; the second text is the host's own argument.
+// The out value is the host's too: callers ignore it, and a LONG holds whatever
+// the host writes there.
+inline HRESULT LoadFile(HostApplication* a, BSTR path, BSTR argument, LONG* ignored) {
+  return Call<58>(a, path, argument, ignored);
+}
 inline HRESULT Frame(HostApplication* a, HostFrame** frame) { return Call<15>(a, frame); }
 inline HRESULT NewPart(HostApplication* a, HostPartDocument** part) { return Call<19>(a, part); }
 inline HRESULT RevisionNumber(HostApplication* a, BSTR* revision) { return Call<25>(a, revision); }
@@ -115,6 +121,11 @@ inline HRESULT GraphicsRedraw(HostDocument* d) { return Call<560>(d); }
 inline HRESULT SetAddToDatabase(HostDocument* d, LONG on) { return Call<237>(d, on); }
 inline HRESULT SetDisplayWhenAdded(HostDocument* d, LONG on) { return Call<235>(d, on); }
 inline HRESULT Insert3DSketch(HostDocument* d, LONG updateEditRebuild) { return Call<656>(d, updateEditRebuild); }
+// Writes the document's solid data to a file. The three numbers mean what the host
+// says they mean; the error value is 0 when the host reports no problem.
+inline HRESULT ExtractSolidData(HostDocument* d, BSTR path, LONG option, SHORT first, SHORT second, LONG* error) {
+  return Call<509>(d, path, option, first, second, error);
+}
 
 // --- HostPartDocument ------------------------------------------------------------------
 inline HRESULT CreateTemporaryBody(HostPartDocument* p, HostBody** body) { return Call<31>(p, body); }

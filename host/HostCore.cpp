@@ -44,6 +44,7 @@ STANDIN_ENTRY ULONG STDMETHODCALLTYPE FaceRelease(Face* self) {
   }
   --self->clientRefs;
   core.RecordSimple(self, 2, self->clientRefs);
+  if (core.m_releaseObserver) core.m_releaseObserver(*self);
   return static_cast<ULONG>(self->clientRefs + 1);
 }
 

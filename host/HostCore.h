@@ -328,6 +328,11 @@ class HostCore {
   void SetInterfaceProvider(InterfaceProvider provider) { m_provider = std::move(provider); }
   void* ProvideInterface(Object& object, REFIID iid) const { return m_provider ? m_provider(object, iid) : nullptr; }
 
+  // Called at every release of a client reference, after it is counted, so that a
+  // test can see what the client had done by the time it let go.
+  using ReleaseObserver = std::function<void(const Face& face)>;
+  void SetReleaseObserver(ReleaseObserver observer) { m_releaseObserver = std::move(observer); }
+
  private:
   friend class Object;
   friend struct Face;
@@ -346,6 +351,7 @@ class HostCore {
   std::vector<Face*> m_faces;
   std::vector<std::string> m_overReleases;
   InterfaceProvider m_provider;
+  ReleaseObserver m_releaseObserver;
 };
 
 }  // namespace standin

@@ -202,6 +202,7 @@ struct HostEntries {
                                          .Set(19, &AppNewPart)
                                          .Set(165, &AssemblyEntries::AppActiveModel)
                                          .Set(25, &AppRevisionNumber)
+                                         .Set(58, &HostFiles::AppLoadFile)
                                          .Set(155, &HostConnection::AppSetAddinCallbackInfo)
                                          .Set(178, &HostConnection::AppRemoveFileOpenItem)
                                          .Set(231, &HostConnection::AppCommandManager)
@@ -222,6 +223,7 @@ struct HostEntries {
                                          .Set(235, &DocSetDisplayWhenAdded)
                                          .Set(237, &DocSetAddToDatabase)
                                          .Set(349, &DocViewZoomToFit)
+                                         .Set(509, &HostFiles::DocExtractSolidData)
                                          .Set(542, &DocCreateLine)
                                          .Set(560, &DocGraphicsRedraw)
                                          .Set(656, &DocInsert3DSketch);

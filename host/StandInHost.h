@@ -31,10 +31,12 @@
 // Positions with real behaviour (all others record the call and return E_NOTIMPL):
 //   HostApplication  8 active document, 15 frame, 19 new part, 25 revision text;
 //                    155, 178, 231, 247 the add-in's connection (HostConnection.h)
+//                    58 load a file (HostFiles.h)
 //   HostFrame        17 main window handle
 //   HostDocument     14 length unit, 82 clear selection, 235 display when added,
 //                    237 add to database, 349 zoom to fit, 542 sketch line,
-//                    560 redraw, 656 enter/leave the 3D sketch
+//                    560 redraw, 656 enter/leave the 3D sketch;
+//                    509 solid data to a file (HostFiles.h)
 //   HostPartDocument 31 new temporary body
 //   HostBody         12 build the body from the faces, 72 add a planar face
 // and, for reading bodies, parts and assemblies back as meshes, the positions
@@ -62,6 +64,7 @@
 #include "HostContract.h"
 #include "HostCore.h"
 #include "HostFaces.h"
+#include "HostFiles.h"
 #include "ShellCheck.h"
 
 namespace standin {
@@ -262,6 +265,10 @@ class StandInHost : public HostCore {
   // A new object for a test to link into a chain (HostAssemblies.h).
   ChainObject& AddChainObject();
 
+  // Files loaded by application method 58 and solid data asked of document 509.
+  HostFiles& Files() { return m_files; }
+  const HostFiles& Files() const { return m_files; }
+
  private:
   friend struct HostEntries;
   std::optional<std::wstring> m_revision;
@@ -272,6 +279,7 @@ class StandInHost : public HostCore {
   std::unique_ptr<FrameObject> m_frame;
   std::unique_ptr<ApplicationObject> m_app;
   std::deque<ChainObject> m_chainObjects;
+  HostFiles m_files;
   // Goes first: releasing an add-in's callback object may release host interfaces.
   std::unique_ptr<HostConnection> m_connection;
 };
