@@ -406,47 +406,38 @@ TEST_F(HostSketches, RecordsOfATestsOwnAreHandedOutExactlyAsReported) {
   Line(doc.Get(), {1, 1, 1}, {2, 2, 2}, static_cast<IDispatch**>(nullptr));
   HostSketch* sketch = s.Interface();
   Doubles polyline = {4, 1, 0, 0, 0, 0, 0, 0, 0, 3.9, 1, 2, 3, 4, 5, 6, 7, 8, 9};
-  struct Case {
-    const char* name;
-    SketchRecordKind kind;
-    SketchRecords records;
-    Doubles expected;  // what the data call writes; empty: no data call
-  };
-  const Case cases[] = {
-      {"a line count of 2 with one record: padded", SketchRecordKind::Lines, {0, 2, Doubles(12, 1.5)},
-       [] {
-         Doubles d(12, 1.5);
-         d.resize(24, 0.0);
-         return d;
-       }()},
-      {"an arc count of 1 with more data: cut", SketchRecordKind::Arcs, {0, 1, Doubles(40, 2.0)}, Doubles(16, 2.0)},
-      {"a line count of 0", SketchRecordKind::Lines, {0, 0, Doubles(12, 1.0)}, {}},
-      {"an arc count of -5", SketchRecordKind::Arcs, {0, -5, {}}, {}},
-      {"a spline size shorter than its record", SketchRecordKind::Splines, {5, 1, {3, 0, 0, 0, 0, 0, 2, 1, 1, 1}},
-       {3, 0, 0, 0, 0}},
-      {"a spline point count stored as 3.9", SketchRecordKind::Splines, {13, 1, {3, 0, 0, 0, 0, 0, 3.9, 1, 2, 3, 4, 5, 6}},
-       {3, 0, 0, 0, 0, 0, 3.9, 1, 2, 3, 4, 5, 6}},
-      {"a spline size with no data", SketchRecordKind::Splines, {4, 9, {}}, {0, 0, 0, 0}},
-      {"a spline count of 0 with a size", SketchRecordKind::Splines, {10, 0, Doubles(10, 1.0)}, Doubles(10, 1.0)},
-      {"a polyline size of -1", SketchRecordKind::Polylines, {-1, 1, polyline}, {}},
-      {"a polyline whose point count runs past the size", SketchRecordKind::Polylines, {12, 1, polyline},
-       Doubles(polyline.begin(), polyline.begin() + 12)},
-      {"a polyline with n = 0 then another", SketchRecordKind::Polylines,
-       {22, 2, {4, 0, 0, 0, 0, 0, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 1, 7, 8, 9}},
-       {4, 0, 0, 0, 0, 0, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 1, 7, 8, 9, 0}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    s.ReplaceRecords(c.kind, c.records);
-    const Read r = ReadKind(sketch, c.kind);
+  // Each case: the kind, the records put in place (size, count, data) and what the
+  // data call writes (nothing when the count call reports none).
+  auto check = [&](const char* name, SketchRecordKind kind, const SketchRecords& records, const Doubles& expected) {
+    SCOPED_TRACE(name);
+    s.ReplaceRecords(kind, records);
+    const Read r = ReadKind(sketch, kind);
     EXPECT_EQ(r.countResult, S_OK);
-    EXPECT_EQ(r.count, c.records.count);
-    if (c.kind == SketchRecordKind::Splines || c.kind == SketchRecordKind::Polylines) {
-      EXPECT_EQ(r.size, c.records.size);
+    EXPECT_EQ(r.count, records.count);
+    if (kind == SketchRecordKind::Splines || kind == SketchRecordKind::Polylines) {
+      EXPECT_EQ(r.size, records.size);
     }
-    EXPECT_EQ(r.data, c.expected);
-    EXPECT_EQ(s.Records(c.kind).data, c.records.data);
-  }
+    EXPECT_EQ(r.data, expected);
+    EXPECT_EQ(s.Records(kind).data, records.data);
+  };
+  Doubles padded(12, 1.5);
+  padded.resize(24, 0.0);
+  check("a line count of 2 with one record: padded", SketchRecordKind::Lines, {0, 2, Doubles(12, 1.5)}, padded);
+  check("an arc count of 1 with more data: cut", SketchRecordKind::Arcs, {0, 1, Doubles(40, 2.0)}, Doubles(16, 2.0));
+  check("a line count of 0", SketchRecordKind::Lines, {0, 0, Doubles(12, 1.0)}, {});
+  check("an arc count of -5", SketchRecordKind::Arcs, {0, -5, {}}, {});
+  check("a spline size shorter than its record", SketchRecordKind::Splines, {5, 1, {3, 0, 0, 0, 0, 0, 2, 1, 1, 1}},
+        {3, 0, 0, 0, 0});
+  check("a spline point count stored as 3.9", SketchRecordKind::Splines,
+        {13, 1, {3, 0, 0, 0, 0, 0, 3.9, 1, 2, 3, 4, 5, 6}}, {3, 0, 0, 0, 0, 0, 3.9, 1, 2, 3, 4, 5, 6});
+  check("a spline size with no data", SketchRecordKind::Splines, {4, 9, {}}, {0, 0, 0, 0});
+  check("a spline count of 0 with a size", SketchRecordKind::Splines, {10, 0, Doubles(10, 1.0)}, Doubles(10, 1.0));
+  check("a polyline size of -1", SketchRecordKind::Polylines, {-1, 1, polyline}, {});
+  check("a polyline whose point count runs past the size", SketchRecordKind::Polylines, {12, 1, polyline},
+        Doubles(polyline.begin(), polyline.begin() + 12));
+  check("a polyline with n = 0 then another", SketchRecordKind::Polylines,
+        {22, 2, {4, 0, 0, 0, 0, 0, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 1, 7, 8, 9}},
+        {4, 0, 0, 0, 0, 0, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 1, 7, 8, 9, 0});
   // Back to the sketch's own line.
   s.RestoreRecords(SketchRecordKind::Lines);
   const Read lines = ReadKind(sketch, SketchRecordKind::Lines);
