@@ -20,6 +20,18 @@ bool AllFinite(std::initializer_list<double> values) {
   return std::all_of(values.begin(), values.end(), [](double v) { return std::isfinite(v); });
 }
 
+// The n points of a flat xyz array; false at the first value that is not finite.
+bool ReadPoints(const double* xyz, size_t n, std::vector<Point3>& points) {
+  points.resize(n);
+  for (size_t i = 0; i < n; ++i) {
+    for (size_t a = 0; a < 3; ++a) {
+      points[i][a] = xyz[3 * i + a];
+      if (!std::isfinite(points[i][a])) return false;
+    }
+  }
+  return true;
+}
+
 double Distance(const Point3& a, const Point3& b) { return std::hypot(a[0] - b[0], a[1] - b[1], a[2] - b[2]); }
 
 // How many doubles of an array the log shows: those the call reads, none when that
@@ -253,14 +265,7 @@ STANDIN_ENTRY HRESULT STDMETHODCALLTYPE SketchEntries::DocCreateSplineThroughPoi
   if (!doc.InSketch()) return call.Return(E_FAIL);
   if (!shaped) return call.Return(E_INVALIDARG);
   SketchSpline spline;
-  spline.points.resize(static_cast<size_t>(count));
-  for (size_t i = 0; i < spline.points.size(); ++i) {
-    for (size_t a = 0; a < 3; ++a) {
-      const double v = xyz[3 * i + a];
-      if (!std::isfinite(v)) return call.Return(E_INVALIDARG);
-      spline.points[i][a] = v;
-    }
-  }
+  if (!ReadPoints(xyz, static_cast<size_t>(count), spline.points)) return call.Return(E_INVALIDARG);
   Sketch3D& sketch = doc.m_sketches.back();
   sketch.splines.push_back(std::move(spline));
   return HandOut(call, doc, SketchSegment::Kind::Spline, sketch.splines.size() - 1, segment);
@@ -293,14 +298,7 @@ STANDIN_ENTRY HRESULT STDMETHODCALLTYPE SketchEntries::DocCreateSplineFromNurbs(
   // The curve's domain, from knot order - 1 to knot CV count, must not be empty.
   if (!(spline.knots[static_cast<size_t>(order - 1)] < spline.knots[static_cast<size_t>(cvCount)]))
     return call.Return(E_INVALIDARG);
-  spline.points.resize(static_cast<size_t>(cvCount));
-  for (size_t i = 0; i < spline.points.size(); ++i) {
-    for (size_t a = 0; a < 3; ++a) {
-      const double v = cvs[3 * i + a];
-      if (!std::isfinite(v)) return call.Return(E_INVALIDARG);
-      spline.points[i][a] = v;
-    }
-  }
+  if (!ReadPoints(cvs, static_cast<size_t>(cvCount), spline.points)) return call.Return(E_INVALIDARG);
   Sketch3D& sketch = doc.m_sketches.back();
   sketch.splines.push_back(std::move(spline));
   return HandOut(call, doc, SketchSegment::Kind::Spline, sketch.splines.size() - 1, segment);

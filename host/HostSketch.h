@@ -91,7 +91,7 @@ class SketchSegment : public Object {
 };
 
 // The entries of the document methods that draw (StandInHost.cpp puts them in the
-// document's table) and of the sketch's own roles.
+// document's table) and the tables of the sketch's own roles.
 struct SketchEntries {
   STANDIN_ENTRY static HRESULT STDMETHODCALLTYPE DocCreatePoint(Face* self, double x, double y, double z,
                                                                IDispatch** point);

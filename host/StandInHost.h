@@ -27,7 +27,7 @@
 //   object: application method 19 gives its part face, method 8 (the active
 //   document) its document face; QueryInterface goes between the two. An assembly
 //   (application method 21) and a drawing (47) likewise answer the document role and
-//   their own, and method 21 and 47 give their own face.
+//   a role of their own, which is the face methods 21 and 47 hand out.
 // - Nothing is ever freed before the host itself: a release beyond zero is recorded
 //   as a reference problem and changes nothing.
 //
@@ -49,7 +49,7 @@
 // Documents and sketches (HostDocuments.h, HostSketch.h):
 // - Application 21 (out) makes an assembly, 47 (LONG, 64-bit integer, LONG, double,
 //   double, out) a drawing, whose five values Document::DrawingValues() keeps; each
-//   becomes the active document. null out-pointer: E_POINTER.
+//   becomes the active document. A null out-pointer: E_POINTER.
 // - The entity methods store their arguments, in metres, in the document's open 3D
 //   sketch (part or assembly, between the calls of 656) or in a drawing's one sketch,
 //   which is there from the start and needs no 656: 540 (x, y, z, out) a point;

@@ -4,6 +4,7 @@
 // through literal table positions, as a client's do.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <limits>
