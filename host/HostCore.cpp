@@ -190,6 +190,7 @@ void CallScope::SetArgs(std::string text) { m_core->m_log.m_records[m_index].arg
 
 void CallScope::Render(std::string& text, LONG value) { text += std::to_string(value); }
 void CallScope::Render(std::string& text, SHORT value) { text += std::to_string(value); }
+void CallScope::Render(std::string& text, int64_t value) { text += std::to_string(value); }
 
 void CallScope::Render(std::string& text, double value) {
   char buffer[32];

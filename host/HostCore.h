@@ -238,7 +238,7 @@ class CallScope {
   CallScope(const CallScope&) = delete;
   CallScope& operator=(const CallScope&) = delete;
 
-  // Renders the arguments when the log keeps them: LONG and SHORT as decimal,
+  // Renders the arguments when the log keeps them: LONG, SHORT and int64_t as decimal,
   // double in shortest round-trip form ("0.254", "0", "-1e-05"), a text argument
   // in double quotes or null, and the wrappers above; separated by ",".
   template <class... A>
@@ -272,6 +272,7 @@ class CallScope {
   }
   static void Render(std::string& text, LONG value);
   static void Render(std::string& text, SHORT value);
+  static void Render(std::string& text, int64_t value);
   static void Render(std::string& text, double value);
   static void Render(std::string& text, const OLECHAR* value);
   static void Render(std::string& text, OutArg value);
