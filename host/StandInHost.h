@@ -36,7 +36,9 @@
 //                    237 add to database, 349 zoom to fit, 542 sketch line,
 //                    560 redraw, 656 enter/leave the 3D sketch
 //   HostPartDocument 31 new temporary body
-//   HostBody         12 build the body from the faces, 72 add a planar face
+//   HostBody         12 build the body from the faces, 72 add a planar face;
+//                    19, 46, 50, 53 surfaces and their faces (HostSurfaces.h)
+//   HostSurface      57 add a trimming loop (HostSurfaces.h)
 //
 // What the host refuses, as a modeller would (nothing refused is stored):
 // - document 542 outside an open 3D sketch: E_FAIL; a coordinate that is not a
@@ -45,7 +47,8 @@
 //   E_INVALIDARG;
 // - body 12 when the faces do not form closed shells (see ShellCheck.h: corners
 //   match within 1e-9 of the largest coordinate, at least 1e-12 m): E_FAIL, and the
-//   part gets no body; on a body that was built, not temporary: E_UNEXPECTED.
+//   part gets no body; on a body that was built, not temporary: E_UNEXPECTED. A
+//   body with faces of surfaces is sewn by a real kernel instead (HostSurfaces.h).
 #pragma once
 
 #include <array>
@@ -58,6 +61,7 @@
 #include "HostConnection.h"
 #include "HostContract.h"
 #include "HostCore.h"
+#include "HostSurfaces.h"
 #include "ShellCheck.h"
 
 namespace standin {
@@ -100,12 +104,16 @@ class Body : public Object {
   Document& Part() const { return *m_part; }
   HostBody* Interface() { return m_face.As<HostBody>(); }
   Face& BodyFace() { return m_face; }
+  // Its surfaces and the faces made of them (HostSurfaces.h).
+  const BodySurfaces& Surfaces() const { return m_surfaces; }
 
  private:
   friend struct HostEntries;
+  friend struct SurfaceEntries;
   Document* m_part;
   bool m_temporary;
   FaceList m_faces;
+  BodySurfaces m_surfaces;
   std::string m_buildProblem;
   Face m_face;
 };
