@@ -208,6 +208,7 @@ TEST_F(HostSurfaces, TrimmingLoopRefusals) {
   struct Case {
     const char* name;
     LoopIn loop;
+    LONG n = 0;  // 0: the loop's own count
   };
   auto with = [](std::vector<CurveIn> curves, auto change) {
     LoopIn l(curves);
@@ -218,7 +219,8 @@ TEST_F(HostSurfaces, TrimmingLoopRefusals) {
   const auto square = SquareLines();
   const Case cases[] = {
       {"no curve", with({}, same)},
-      {"n -1", with(square, [](LoopIn& l) { l.orders.insert(l.orders.begin(), -1); })},
+      {"n -1", with(square, same), -1},
+      {"n beyond the loop's largest", with(square, same), 100'001},
       {"first dimension entry 3", with(square, [](LoopIn& l) { l.dimensions[0] = 3; })},
       {"a later dimension entry -3", with(square, [](LoopIn& l) { l.dimensions[2] = -3; })},
       {"a 2D curve", with(square, [](LoopIn& l) { l.dimensions[1] = 2; })},
@@ -239,8 +241,7 @@ TEST_F(HostSurfaces, TrimmingLoopRefusals) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    // "n -1" puts -1 before the counts: n is the size of `orders` as built.
-    const LONG n = std::string(c.name) == "n -1" ? -1 : static_cast<LONG>(c.loop.cvCounts.size());
+    const LONG n = c.n ? c.n : static_cast<LONG>(c.loop.cvCounts.size());
     const HRESULT hr = At<57>(floor, n, c.loop.orders.data(), c.loop.dimensions.data(), c.loop.periodic.data(),
                               c.loop.knotCounts.data(), c.loop.cvCounts.data(), c.loop.knots.data(),
                               c.loop.points.data(), c.loop.reserved);
