@@ -109,6 +109,24 @@ std::string ClosureProblem(const TrimLoop& loop) {
 
 Body& BodyOf(Face* self) { return *self->OwnerAs<Body>(); }
 
+// Ends a call, keeping why it was refused (or nothing) where tests can read it.
+class Outcome {
+ public:
+  Outcome(CallScope& call, std::string& reason) : m_call(call), m_reason(reason) {}
+  HRESULT Refuse(HRESULT hr, std::string why) {
+    m_reason = std::move(why);
+    return m_call.Return(hr);
+  }
+  HRESULT Accept() {
+    m_reason.clear();
+    return m_call.Return(S_OK);
+  }
+
+ private:
+  CallScope& m_call;
+  std::string& m_reason;
+};
+
 }  // namespace
 
 // --- the plain data ----------------------------------------------------------------------
@@ -200,16 +218,13 @@ HRESULT STDMETHODCALLTYPE SurfaceEntries::BodyBSplineSurface(Face* self, const L
   *surface = nullptr;
   Body& body = BodyOf(self);
   BodySurfaces& model = body.m_surfaces;
-  auto refuse = [&](HRESULT hr, std::string why) {
-    model.m_lastRefusal = std::move(why);
-    return call.Return(hr);
-  };
-  if (!body.Temporary()) return refuse(E_UNEXPECTED, "not a temporary body");
-  if (!header || !uKnots || !vKnots || !points) return refuse(E_INVALIDARG, "a null array");
+  Outcome outcome(call, model.m_lastRefusal);
+  if (!body.Temporary()) return outcome.Refuse(E_UNEXPECTED, "not a temporary body");
+  if (!header || !uKnots || !vKnots || !points) return outcome.Refuse(E_INVALIDARG, "a null array");
   if (!sizes.ok) {
-    if (std::string p = OrderProblem(header[0], header[3]); !p.empty()) return refuse(E_INVALIDARG, "u: " + p);
-    if (std::string p = OrderProblem(header[1], header[2]); !p.empty()) return refuse(E_INVALIDARG, "v: " + p);
-    return refuse(E_INVALIDARG, "too many control points");
+    if (std::string p = OrderProblem(header[0], header[3]); !p.empty()) return outcome.Refuse(E_INVALIDARG, "u: " + p);
+    if (std::string p = OrderProblem(header[1], header[2]); !p.empty()) return outcome.Refuse(E_INVALIDARG, "v: " + p);
+    return outcome.Refuse(E_INVALIDARG, "too many control points");
   }
   SurfaceArrays arrays;
   arrays.kind = SurfaceKind::BSpline;
@@ -221,11 +236,10 @@ HRESULT STDMETHODCALLTYPE SurfaceEntries::BodyBSplineSurface(Face* self, const L
 #ifdef STANDIN_KERNEL
   if (problem.empty()) problem = modeller::SurfaceProblem(arrays);
 #endif
-  if (!problem.empty()) return refuse(E_INVALIDARG, problem);
-  model.m_lastRefusal.clear();
+  if (!problem.empty()) return outcome.Refuse(E_INVALIDARG, problem);
   model.m_surfaces.push_back(std::make_unique<Surface>(call.Core(), std::move(arrays)));
   *surface = model.m_surfaces.back()->m_face.Give<HostSurface>();
-  return call.Return(S_OK);
+  return outcome.Accept();
 }
 
 HRESULT STDMETHODCALLTYPE SurfaceEntries::BodyPlaneSurface(Face* self, const double* origin, const double* normal,
@@ -237,24 +251,20 @@ HRESULT STDMETHODCALLTYPE SurfaceEntries::BodyPlaneSurface(Face* self, const dou
   *surface = nullptr;
   Body& body = BodyOf(self);
   BodySurfaces& model = body.m_surfaces;
-  auto refuse = [&](HRESULT hr, std::string why) {
-    model.m_lastRefusal = std::move(why);
-    return call.Return(hr);
-  };
-  if (!body.Temporary()) return refuse(E_UNEXPECTED, "not a temporary body");
-  if (!origin || !normal) return refuse(E_INVALIDARG, "a null array");
-  if (!AllFinite(origin, 3) || !AllFinite(normal, 3)) return refuse(E_INVALIDARG, "a value is not a finite number");
+  Outcome outcome(call, model.m_lastRefusal);
+  if (!body.Temporary()) return outcome.Refuse(E_UNEXPECTED, "not a temporary body");
+  if (!origin || !normal) return outcome.Refuse(E_INVALIDARG, "a null array");
+  if (!AllFinite(origin, 3) || !AllFinite(normal, 3)) return outcome.Refuse(E_INVALIDARG, "a value is not a finite number");
   // Squared, the length of a normal of tiny components would read as 0.
   if (std::max({std::fabs(normal[0]), std::fabs(normal[1]), std::fabs(normal[2])}) == 0)
-    return refuse(E_INVALIDARG, "the normal has length 0");
+    return outcome.Refuse(E_INVALIDARG, "the normal has length 0");
   SurfaceArrays arrays;
   arrays.kind = SurfaceKind::Plane;
   std::copy(origin, origin + 3, arrays.origin.begin());
   std::copy(normal, normal + 3, arrays.normal.begin());
-  model.m_lastRefusal.clear();
   model.m_surfaces.push_back(std::make_unique<Surface>(call.Core(), std::move(arrays)));
   *surface = model.m_surfaces.back()->m_face.Give<HostSurface>();
-  return call.Return(S_OK);
+  return outcome.Accept();
 }
 
 HRESULT STDMETHODCALLTYPE SurfaceEntries::BodyTrimmedFace(Face* self, VARIANT_BOOL* made) {
@@ -265,22 +275,18 @@ HRESULT STDMETHODCALLTYPE SurfaceEntries::BodyTrimmedFace(Face* self, VARIANT_BO
   *made = VARIANT_FALSE;
   Body& body = BodyOf(self);
   BodySurfaces& model = body.m_surfaces;
-  auto refuse = [&](HRESULT hr, std::string why) {
-    model.m_lastRefusal = std::move(why);
-    return call.Return(hr);
-  };
-  if (!body.Temporary()) return refuse(E_UNEXPECTED, "not a temporary body");
-  if (model.m_surfaces.empty()) return refuse(S_OK, "the body has no surface");
+  Outcome outcome(call, model.m_lastRefusal);
+  if (!body.Temporary()) return outcome.Refuse(E_UNEXPECTED, "not a temporary body");
+  if (model.m_surfaces.empty()) return outcome.Refuse(S_OK, "the body has no surface");
   const Surface& last = *model.m_surfaces.back();
-  if (last.m_loops.empty()) return refuse(S_OK, "the last surface has no trimming loop");
+  if (last.m_loops.empty()) return outcome.Refuse(S_OK, "the last surface has no trimming loop");
 #ifdef STANDIN_KERNEL
   if (std::string p = modeller::TrimmedFaceProblem(last.m_arrays, last.m_loops.front()); !p.empty())
-    return refuse(S_OK, p);
+    return outcome.Refuse(S_OK, p);
 #endif
-  model.m_lastRefusal.clear();
   model.m_faces.push_back(ModelFace{model.m_surfaces.size() - 1, true, {}});
   *made = VARIANT_TRUE;
-  return call.Return(S_OK);
+  return outcome.Accept();
 }
 
 HRESULT STDMETHODCALLTYPE SurfaceEntries::BodyBoundedFace(Face* self, LONG first, LONG second, const double* range) {
@@ -289,32 +295,28 @@ HRESULT STDMETHODCALLTYPE SurfaceEntries::BodyBoundedFace(Face* self, LONG first
   if (call.Faulted()) return call.Result();
   Body& body = BodyOf(self);
   BodySurfaces& model = body.m_surfaces;
-  auto refuse = [&](HRESULT hr, std::string why) {
-    model.m_lastRefusal = std::move(why);
-    return call.Return(hr);
-  };
-  if (!body.Temporary()) return refuse(E_UNEXPECTED, "not a temporary body");
+  Outcome outcome(call, model.m_lastRefusal);
+  if (!body.Temporary()) return outcome.Refuse(E_UNEXPECTED, "not a temporary body");
   if (first != 1 || second != 1)
-    return refuse(E_INVALIDARG, "leading values " + std::to_string(first) + ", " + std::to_string(second) + ", not 1, 1");
-  if (!range) return refuse(E_INVALIDARG, "a null range");
-  if (!AllFinite(range, 4)) return refuse(E_INVALIDARG, "a range value is not a finite number");
+    return outcome.Refuse(E_INVALIDARG, "leading values " + std::to_string(first) + ", " + std::to_string(second) + ", not 1, 1");
+  if (!range) return outcome.Refuse(E_INVALIDARG, "a null range");
+  if (!AllFinite(range, 4)) return outcome.Refuse(E_INVALIDARG, "a range value is not a finite number");
   const std::array<double, 4> r{range[0], range[1], range[2], range[3]};
-  if (!(r[0] < r[1]) || !(r[2] < r[3])) return refuse(E_INVALIDARG, "the range is empty");
-  if (model.m_surfaces.empty()) return refuse(E_FAIL, "the body has no surface");
+  if (!(r[0] < r[1]) || !(r[2] < r[3])) return outcome.Refuse(E_INVALIDARG, "the range is empty");
+  if (model.m_surfaces.empty()) return outcome.Refuse(E_FAIL, "the body has no surface");
   const Surface& last = *model.m_surfaces.back();
   if (last.m_arrays.kind == SurfaceKind::BSpline) {
     const std::array<double, 4> d = last.m_arrays.Domain();
     // The client sends the domain it computed from the same knots; allow for rounding.
     const double slackU = 1e-9 * std::max(1.0, d[1] - d[0]), slackV = 1e-9 * std::max(1.0, d[3] - d[2]);
     if (r[0] < d[0] - slackU || r[1] > d[1] + slackU || r[2] < d[2] - slackV || r[3] > d[3] + slackV)
-      return refuse(E_INVALIDARG, "the range leaves the surface's domain");
+      return outcome.Refuse(E_INVALIDARG, "the range leaves the surface's domain");
   }
 #ifdef STANDIN_KERNEL
-  if (std::string p = modeller::BoundedFaceProblem(last.m_arrays, r); !p.empty()) return refuse(E_FAIL, p);
+  if (std::string p = modeller::BoundedFaceProblem(last.m_arrays, r); !p.empty()) return outcome.Refuse(E_FAIL, p);
 #endif
-  model.m_lastRefusal.clear();
   model.m_faces.push_back(ModelFace{model.m_surfaces.size() - 1, false, r});
-  return call.Return(S_OK);
+  return outcome.Accept();
 }
 
 HRESULT STDMETHODCALLTYPE SurfaceEntries::SurfaceAddLoop(Face* self, LONG n, const LONG* orders, const LONG* dimensions,
@@ -331,21 +333,18 @@ HRESULT STDMETHODCALLTYPE SurfaceEntries::SurfaceAddLoop(Face* self, LONG n, con
             DoublesArg{points, sizes.points}, ObjArg{reserved});
   if (call.Faulted()) return call.Result();
   Surface& surface = *self->OwnerAs<Surface>();
-  auto refuse = [&](HRESULT hr, std::string why) {
-    surface.m_lastRefusal = std::move(why);
-    return call.Return(hr);
-  };
-  if (!surface.m_open) return refuse(E_UNEXPECTED, "the surface's body is built");
-  if (!surface.m_loops.empty()) return refuse(E_FAIL, "the surface has its trimming loop");
-  if (!countsProblem.empty()) return refuse(E_INVALIDARG, countsProblem);
-  if (!dimensions || !periodic || !knots || !points) return refuse(E_INVALIDARG, "a null array");
-  if (reserved) return refuse(E_INVALIDARG, "the last argument is not null");
+  Outcome outcome(call, surface.m_lastRefusal);
+  if (!surface.m_open) return outcome.Refuse(E_UNEXPECTED, "the surface's body is built");
+  if (!surface.m_loops.empty()) return outcome.Refuse(E_FAIL, "the surface has its trimming loop");
+  if (!countsProblem.empty()) return outcome.Refuse(E_INVALIDARG, countsProblem);
+  if (!dimensions || !periodic || !knots || !points) return outcome.Refuse(E_INVALIDARG, "a null array");
+  if (reserved) return outcome.Refuse(E_INVALIDARG, "the last argument is not null");
   for (LONG k = 0; k < n; ++k) {
     const std::string curve = "curve " + std::to_string(k) + ": ";
     if (dimensions[k] != (k == 0 ? -3 : 3))
-      return refuse(E_INVALIDARG, curve + "dimension entry " + std::to_string(dimensions[k]));
+      return outcome.Refuse(E_INVALIDARG, curve + "dimension entry " + std::to_string(dimensions[k]));
     if (periodic[k] != 0 && periodic[k] != 1)
-      return refuse(E_INVALIDARG, curve + "periodic flag " + std::to_string(periodic[k]));
+      return outcome.Refuse(E_INVALIDARG, curve + "periodic flag " + std::to_string(periodic[k]));
   }
   TrimLoop loop;
   loop.orders.assign(orders, orders + n);
@@ -365,17 +364,16 @@ HRESULT STDMETHODCALLTYPE SurfaceEntries::SurfaceAddLoop(Face* self, LONG n, con
   for (size_t k = 0; k < loop.Count(); ++k) {
     const LoopCurve c = loop.Curve(k);
     if (std::string p = KnotProblem(c.knots, c.order, c.count); !p.empty())
-      return refuse(E_INVALIDARG, "curve " + std::to_string(k) + ": " + p);
+      return outcome.Refuse(E_INVALIDARG, "curve " + std::to_string(k) + ": " + p);
     if (!AllFinite(c.points, 3 * static_cast<size_t>(c.count)))
-      return refuse(E_INVALIDARG, "curve " + std::to_string(k) + ": a control point is not a finite number");
+      return outcome.Refuse(E_INVALIDARG, "curve " + std::to_string(k) + ": a control point is not a finite number");
   }
-  if (std::string p = ClosureProblem(loop); !p.empty()) return refuse(E_INVALIDARG, p);
+  if (std::string p = ClosureProblem(loop); !p.empty()) return outcome.Refuse(E_INVALIDARG, p);
 #ifdef STANDIN_KERNEL
-  if (std::string p = modeller::LoopProblem(surface.m_arrays, loop); !p.empty()) return refuse(E_INVALIDARG, p);
+  if (std::string p = modeller::LoopProblem(surface.m_arrays, loop); !p.empty()) return outcome.Refuse(E_INVALIDARG, p);
 #endif
-  surface.m_lastRefusal.clear();
   surface.m_loops.push_back(std::move(loop));
-  return call.Return(S_OK);
+  return outcome.Accept();
 }
 
 const MethodTable& SurfaceEntries::SurfaceTable() {
