@@ -136,6 +136,32 @@ inline HRESULT CreateBodyFromSurfaces(HostBody* b, IDispatch** built) { return C
 inline HRESULT CreatePlanarSurface(HostBody* b, LONG cornerCount, const double* corners, const double* normal) {
   return Call<72>(b, cornerCount, corners, normal);
 }
+// The surfaces of a temporary body, in metres. The header: order u, order v, CV
+// count v, CV count u, periodic u, periodic v, 3, 0; knots order + count per
+// direction; points u fastest, 3 per CV. The out surface is the caller's to release.
+inline HRESULT CreateBSplineSurface(HostBody* b, const LONG* header, const double* uKnots, const double* vKnots,
+                                    const double* points, HostSurface** surface) {
+  return Call<50>(b, header, uKnots, vKnots, points, surface);
+}
+inline HRESULT CreatePlane(HostBody* b, const double* origin, const double* normal, HostSurface** surface) {
+  return Call<46>(b, origin, normal, surface);
+}
+// The face of the body's last surface: trimmed by its loop, or over a range
+// (umin, umax, vmin, vmax) after the two leading 1s.
+inline HRESULT CreateTrimmedFace(HostBody* b, VARIANT_BOOL* made) { return Call<19>(b, made); }
+inline HRESULT CreateBoundedFace(HostBody* b, LONG first, LONG second, const double* range) {
+  return Call<53>(b, first, second, range);
+}
+
+// --- HostSurface -----------------------------------------------------------------------
+// One trimming loop of n curves: dimension entries -3 for the first, 3 for the
+// others; knot counts order + CV count; knots and points (3 per CV) curve after
+// curve; the last argument null.
+inline HRESULT AddTrimLoop(HostSurface* s, LONG n, const LONG* orders, const LONG* dimensions, const LONG* periodic,
+                           const LONG* knotCounts, const LONG* cvCounts, const double* knots, const double* points,
+                           const void* reserved) {
+  return Call<57>(s, n, orders, dimensions, periodic, knotCounts, cvCounts, knots, points, reserved);
+}
 
 // --- HostCommandManager ----------------------------------------------------------------
 inline HRESULT CreateCommandGroup(HostCommandManager* m, LONG userId, BSTR title, BSTR tooltip, BSTR hint,

@@ -141,12 +141,16 @@ struct HostEntries {
       body.m_buildProblem = "not a temporary body";
       return call.Return(E_UNEXPECTED);
     }
-    body.m_buildProblem = ShellProblem(body.m_faces);
+    std::optional<SolidVerdict> verdict;
+    body.m_buildProblem = body.m_surfaces.Faces().empty()
+                              ? ShellProblem(body.m_faces)
+                              : SurfaceEntries::BuildProblem(body.m_faces, body.m_surfaces, verdict);
     if (!body.m_buildProblem.empty()) return call.Return(E_FAIL);
     Document& part = *body.m_part;
     auto made = std::make_unique<Body>(call.Core(), part, false);
     made->m_faces = std::move(body.m_faces);
     body.m_faces.clear();
+    SurfaceEntries::MoveTo(body.m_surfaces, made->m_surfaces, verdict);
     part.m_bodies.push_back(std::move(made));
     if (built) *built = part.m_bodies.back()->m_face.Give<IDispatch>();
     return call.Return(S_OK);
@@ -236,6 +240,10 @@ struct HostEntries {
     static const MethodTable table = MethodTable::For<HostBody>(kRoleBody)
                                          .Set(8, &FaceEntries::BodyFirstFace)
                                          .Set(12, &BodyCreateBodyFromSurfaces)
+                                         .Set(19, &SurfaceEntries::BodyTrimmedFace)
+                                         .Set(46, &SurfaceEntries::BodyPlaneSurface)
+                                         .Set(50, &SurfaceEntries::BodyBSplineSurface)
+                                         .Set(53, &SurfaceEntries::BodyBoundedFace)
                                          .Set(72, &BodyCreatePlanarSurface)
                                          .Set(173, &FaceEntries::BodyName);
     return table;
@@ -273,7 +281,7 @@ ApplicationObject::ApplicationObject(StandInHost& host)
 StandInHost::StandInHost() : m_revision(L"20.0.0") {
   for (const RoleInfo* role : {&kRoleApplication, &kRoleFrame, &kRoleDocument, &kRolePartDocument,
                                &kRoleAssemblyDocument, &kRoleDrawingDocument, &kRoleBody, &kRoleSketchSegment,
-                               &kRoleSketchPoint, &kRoleSketch})
+                               &kRoleSketchPoint, &kRoleSketch, &kRoleSurface})
     DeclareRole(*role);
   for (const RoleInfo* role :
        {&kRoleFace, &kRoleBodyEnumerator, &kRoleComponent, &kRoleComponentTree, &kRoleChainObject})

@@ -43,7 +43,9 @@
 //                    points, 560 redraw, 578 spline from NURBS data, 656 enter/leave
 //                    the 3D sketch; 509 solid data to a file (HostFiles.h)
 //   HostPartDocument 31 new temporary body
-//   HostBody         12 build the body from the faces, 72 add a planar face
+//   HostBody         12 build the body from the faces, 72 add a planar face;
+//                    19, 46, 50, 53 surfaces and their faces (HostSurfaces.h)
+//   HostSurface      57 add a trimming loop (HostSurfaces.h)
 //   HostSketch       33 line count, 34 arc count, 37 spline size and count,
 //                    187 polyline size and count; 146, 148, 150, 186 their records
 // and, for reading bodies, parts and assemblies back as meshes, the positions
@@ -97,7 +99,8 @@
 //   E_INVALIDARG;
 // - body 12 when the faces do not form closed shells (see ShellCheck.h: corners
 //   match within 1e-9 of the largest coordinate, at least 1e-12 m): E_FAIL, and the
-//   part gets no body; on a body that was built, not temporary: E_UNEXPECTED.
+//   part gets no body; on a body that was built, not temporary: E_UNEXPECTED. A
+//   body with faces of surfaces is sewn by a real kernel instead (HostSurfaces.h).
 #pragma once
 
 #include <array>
@@ -115,6 +118,7 @@
 #include "HostFaces.h"
 #include "HostFiles.h"
 #include "HostSketch.h"
+#include "HostSurfaces.h"
 #include "ShellCheck.h"
 
 namespace standin {
@@ -158,13 +162,17 @@ class Body : public Object {
   // What reading the body back gives: its name, type and faces (HostFaces.h).
   BodyReadBack& ReadBack() { return m_readBack; }
   const BodyReadBack& ReadBack() const { return m_readBack; }
+  // Its surfaces and the faces made of them (HostSurfaces.h).
+  const BodySurfaces& Surfaces() const { return m_surfaces; }
 
  private:
   friend struct HostEntries;
   friend struct FaceEntries;
+  friend struct SurfaceEntries;
   Document* m_part;
   bool m_temporary;
   FaceList m_faces;
+  BodySurfaces m_surfaces;
   std::string m_buildProblem;
   Face m_face;
   BodyReadBack m_readBack;
