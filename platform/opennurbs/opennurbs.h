@@ -4,6 +4,7 @@
 
 #include "opennurbs_array.h"
 #include "opennurbs_bounding_box.h"
+#include "opennurbs_color.h"
 #include "opennurbs_curve.h"
 #include "opennurbs_defines.h"
 #include "opennurbs_geometry.h"
