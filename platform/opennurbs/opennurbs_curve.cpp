@@ -103,3 +103,11 @@ bool ON_Curve::IsPeriodic() const { return false; }
 int ON_Curve::GetNurbForm(ON_NurbsCurve&, double, const ON_Interval*) const { return 0; }
 
 int ON_Curve::HasNurbForm() const { return 0; }
+
+void ON_CurveArray::Destroy() {
+  for (int i = 0; i < m_count; ++i) {
+    delete m_a[i];
+    m_a[i] = nullptr;
+  }
+  ON_SimpleArray<ON_Curve*>::Destroy();
+}

@@ -3,6 +3,7 @@
 // Evaluate, and convertible to the NURBS form that every curve kind here has.
 #pragma once
 
+#include "opennurbs_array.h"
 #include "opennurbs_geometry.h"
 #include "opennurbs_interval.h"
 #include "opennurbs_point.h"
@@ -70,4 +71,17 @@ class ON_Curve : public ON_Geometry {
   // 0: no NURBS form; 1: GetNurbForm is exact with the same parameterisation; 2:
   // exact with another parameterisation.
   virtual int HasNurbForm() const;
+};
+
+// Curves made with new, owned by the array: Destroy and the destructor delete
+// them. Not copyable, so that no curve is owned twice.
+class ON_CurveArray : public ON_SimpleArray<ON_Curve*> {
+ public:
+  explicit ON_CurveArray(int initial_capacity = 0) : ON_SimpleArray<ON_Curve*>(initial_capacity) {}
+  ON_CurveArray(const ON_CurveArray&) = delete;
+  ON_CurveArray& operator=(const ON_CurveArray&) = delete;
+  ~ON_CurveArray() override { Destroy(); }
+
+  // Deletes every curve, empties the array and frees its storage.
+  void Destroy();
 };

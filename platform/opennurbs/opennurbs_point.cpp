@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "opennurbs_xform.h"
+
 const ON_3dPoint ON_origin(0.0, 0.0, 0.0);
 const ON_3dVector ON_xaxis(1.0, 0.0, 0.0);
 const ON_3dVector ON_yaxis(0.0, 1.0, 0.0);
@@ -33,5 +35,39 @@ bool ON_PointsAreCoincident(int dim, bool is_rat, const double* pointA, const do
   }
   for (int i = 0; i < dim; ++i)
     if (!Coincident(pointA[i] * wa, pointB[i] * wb)) return false;
+  return true;
+}
+
+bool ON_3dVector::PerpendicularTo(const ON_3dVector& v) {
+  const double ax = std::fabs(v.x), ay = std::fabs(v.y), az = std::fabs(v.z);
+  // Drop the smallest component (the last of equal ones) and turn the other two
+  // by a quarter in their plane.
+  if (ax < ay && ax < az) {
+    *this = ON_3dVector(0.0, v.z, -v.y);
+  } else if (ay < az) {
+    *this = ON_3dVector(v.z, 0.0, -v.x);
+  } else {
+    *this = ON_3dVector(-v.y, v.x, 0.0);
+  }
+  // +0 turns a -0 into +0, so axis-aligned results read plainly.
+  x += 0.0;
+  y += 0.0;
+  z += 0.0;
+  if (IsZero() || !IsValid()) {
+    Zero();
+    return false;
+  }
+  return true;
+}
+
+bool ON_3dVector::Rotate(double angle, const ON_3dVector& axis) {
+  if (!std::isfinite(angle)) return false;
+  return Rotate(std::sin(angle), std::cos(angle), axis);
+}
+
+bool ON_3dVector::Rotate(double sin_angle, double cos_angle, const ON_3dVector& axis) {
+  ON_Xform r;
+  if (!r.Rotation(sin_angle, cos_angle, axis, ON_origin)) return false;
+  *this = r * *this;
   return true;
 }

@@ -38,6 +38,8 @@ class ON_3dPoint {
   // Every coordinate a valid number (finite, not unset).
   bool IsValid() const { return ON_IsValid(x) && ON_IsValid(y) && ON_IsValid(z); }
   static const ON_3dPoint UnsetPoint;  // what a failed evaluation gives
+  ON_3dPoint operator+(const ON_3dPoint& p) const { return {x + p.x, y + p.y, z + p.z}; }
+  ON_3dPoint operator/(double s) const { return {x / s, y / s, z / s}; }
   double DistanceTo(const ON_3dPoint& p) const {
     const double dx = x - p.x, dy = y - p.y, dz = z - p.z;
     return std::sqrt(dx * dx + dy * dy + dz * dz);
@@ -72,7 +74,26 @@ class ON_3dVector {
   // rule over the corner order; the zero vector and false when the corners span
   // no triangle.
   bool PerpendicularTo(const ON_3dPoint& a, const ON_3dPoint& b, const ON_3dPoint& c);
+  // Sets the vector to one perpendicular to v, not unitized: the smallest
+  // component of v is dropped and the other two swapped, one negated (so the unit
+  // z gives the unit x, the unit x the unit y). False and the zero vector for a
+  // zero or non-finite v.
+  bool PerpendicularTo(const ON_3dVector& v);
+  // Turns the vector about `axis` (through the origin) by the angle, counter-
+  // clockwise seen from the tip of the axis, as ON_Xform::Rotation does; false
+  // (and the vector unchanged) for a zero axis or a non-finite angle.
+  bool Rotate(double angle, const ON_3dVector& axis);
+  bool Rotate(double sin_angle, double cos_angle, const ON_3dVector& axis);
+  // The same direction with length 1, or the zero vector when there is none.
+  ON_3dVector UnitVector() const {
+    ON_3dVector u = *this;
+    return u.Unitize() ? u : ON_3dVector(0.0, 0.0, 0.0);
+  }
+  double LengthSquared() const { return x * x + y * y + z * z; }
+  bool operator!=(const ON_3dVector& o) const { return !(*this == o); }
 };
+
+inline ON_3dVector operator*(double s, const ON_3dVector& v) { return v * s; }
 
 inline ON_3dPoint ON_3dPoint::operator+(const ON_3dVector& v) const { return {x + v.x, y + v.y, z + v.z}; }
 inline ON_3dPoint ON_3dPoint::operator-(const ON_3dVector& v) const { return {x - v.x, y - v.y, z - v.z}; }
