@@ -10,6 +10,11 @@
 namespace {
 
 constexpr long long kMaxDoubles = std::numeric_limits<int>::max();
+// The partial derivatives of order k number k + 1, and the quotient rule of a
+// rational surface combines every pair of them: the work grows with the fourth
+// power of der_count. No caller asks for more than a few; this bound keeps a
+// hostile count from allocating or computing without end.
+constexpr int kMaxDerivatives = 64;
 
 // Grows a block of doubles owned by the surface (capacity 0: not owned, never freed).
 bool Reserve(double*& p, int& capacity, int needed) {
@@ -251,7 +256,9 @@ ON_Interval ON_NurbsSurface::Domain(int dir) const {
 
 bool ON_NurbsSurface::Evaluate(double s, double t, int der_count, int v_stride, double* v, int quadrant,
                                int* hint) const {
-  if (!Consistent() || der_count < 0 || v_stride < m_dim || !v || quadrant < 0 || quadrant > 4) return false;
+  if (!Consistent() || der_count < 0 || der_count > kMaxDerivatives || v_stride < m_dim || !v || quadrant < 0 ||
+      quadrant > 4)
+    return false;
   // Quadrants 2 and 3 lie below s, 3 and 4 below t.
   const int side0 = (quadrant == 2 || quadrant == 3) ? -1 : 1;
   const int side1 = (quadrant == 3 || quadrant == 4) ? -1 : 1;

@@ -76,7 +76,8 @@ class ON_NurbsSurface : public ON_Surface {
   bool IsValid(ON_TextLog* text_log = nullptr) const override;
   ON_Interval Domain(int dir) const override;
   // Evaluates the span that holds (s, t); outside the domain the first or the
-  // last span is extended, as openNURBS does.
+  // last span is extended, as openNURBS does. False for a der_count above 64,
+  // whose cost grows with its fourth power.
   bool Evaluate(double s, double t, int der_count, int v_stride, double* v, int quadrant = 0,
                 int* hint = nullptr) const override;
   // The exact iso-curve, an ON_NurbsCurve with the direction's order, knots and
