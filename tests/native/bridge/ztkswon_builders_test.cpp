@@ -5,11 +5,13 @@
 
 #include <array>
 #include <cmath>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "ComHolders.h"
 #include "bridge_fixture.h"
+#include "ZTKMesh.h"
 #include "meshes.h"
 
 namespace {
@@ -33,6 +35,23 @@ class Builders : public BridgeTest {
   const standin::FaceList& Faces() const {
     if (!Doc().Bodies().empty()) return Doc().Bodies().back()->Faces();
     return Doc().TemporaryBodies().back()->Faces();
+  }
+  // Every face handed to body method 72 since the log was cleared, as sent, also
+  // those the host refused; read back from the log, whose numbers round-trip.
+  standin::FaceList Sent() const {
+    standin::FaceList out;
+    for (const auto& r : host.Log().Of("HostBody", 72)) {
+      standin::PlanarFace f{};
+      const char* p = r.args.c_str();
+      char* end = nullptr;
+      f.count = static_cast<int>(std::strtol(p, &end, 10));
+      p = end + 2;  // ",["
+      for (int i = 0; i < 3 * f.count; ++i, p = end + 1) f.corners[static_cast<size_t>(i)] = std::strtod(p, &end);
+      p += 2;  // past ",[" before the normal
+      for (int i = 0; i < 3; ++i, p = end + 1) f.normal[static_cast<size_t>(i)] = std::strtod(p, &end);
+      out.push_back(f);
+    }
+    return out;
   }
 
   CountedPtr<HostPartDocument> part;
@@ -152,8 +171,9 @@ TEST_F(Builders, SolidFacesCornersAndNormals) {
   };
   for (const FaceCase& k : cases) {
     NewPart();
+    host.Log().Clear();
     ASSERT_EQ(CreateSolidFromMesh(part.Get(), k.mesh, 0.5, 0), 0) << k.name;  // an open mesh does not build
-    const auto& faces = Faces();
+    const standin::FaceList faces = Sent();
     ASSERT_EQ(faces.size(), k.counts.size()) << k.name;
     for (size_t f = 0; f < faces.size(); ++f) {
       EXPECT_EQ(faces[f].count, k.counts[f]) << k.name;
@@ -166,6 +186,27 @@ TEST_F(Builders, SolidFacesCornersAndNormals) {
       EXPECT_EQ(faces[f].normal, k.normals[f]) << k.name;
     }
   }
+}
+
+// The host takes no bent four-corner face: the cube with a lifted corner builds
+// only from the work copy on which BreakQuads split its three bent faces.
+TEST_F(Builders, BentQuadsBuildOnlyOnceSplit) {
+  const ON_Mesh bent = testmesh::Cube(0.25f);
+  NewPart();
+  host.Log().Clear();
+  EXPECT_EQ(CreateSolidFromMesh(part.Get(), bent, 0.001, 0), 0);
+  EXPECT_EQ(ZTKSWON::GetLastErrorText(), L"Unable to create body from surfaces");
+  int refused = 0;
+  for (const auto& r : host.Log().Of("HostBody", 72)) refused += r.result == E_INVALIDARG;
+  EXPECT_EQ(refused, 3);
+  EXPECT_EQ(Faces().size(), 3u);
+
+  ON_Mesh work(bent);
+  ASSERT_EQ(ZTKMesh::BreakQuads(work, 1, nullptr), 3);
+  host.Log().Clear();
+  EXPECT_EQ(CreateSolidFromMesh(part.Get(), work, 0.001, 0), 1);
+  for (const auto& r : host.Log().Of("HostBody", 72)) EXPECT_EQ(r.result, S_OK) << r.args;
+  EXPECT_EQ(Faces().size(), 9u);
 }
 
 TEST_F(Builders, ScaleChangesCornersNotNormals) {
