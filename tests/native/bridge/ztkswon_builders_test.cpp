@@ -5,7 +5,6 @@
 
 #include <array>
 #include <cmath>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -36,24 +35,6 @@ class Builders : public BridgeTest {
     if (!Doc().Bodies().empty()) return Doc().Bodies().back()->Faces();
     return Doc().TemporaryBodies().back()->Faces();
   }
-  // Every face handed to body method 72 since the log was cleared, as sent, also
-  // those the host refused; read back from the log, whose numbers round-trip.
-  standin::FaceList Sent() const {
-    standin::FaceList out;
-    for (const auto& r : host.Log().Of("HostBody", 72)) {
-      standin::PlanarFace f{};
-      const char* p = r.args.c_str();
-      char* end = nullptr;
-      f.count = static_cast<int>(std::strtol(p, &end, 10));
-      p = end + 2;  // ",["
-      for (int i = 0; i < 3 * f.count; ++i, p = end + 1) f.corners[static_cast<size_t>(i)] = std::strtod(p, &end);
-      p += 2;  // past ",[" before the normal
-      for (int i = 0; i < 3; ++i, p = end + 1) f.normal[static_cast<size_t>(i)] = std::strtod(p, &end);
-      out.push_back(f);
-    }
-    return out;
-  }
-
   CountedPtr<HostPartDocument> part;
   CountedPtr<HostDocument> doc;
 };
@@ -173,7 +154,7 @@ TEST_F(Builders, SolidFacesCornersAndNormals) {
     NewPart();
     host.Log().Clear();
     ASSERT_EQ(CreateSolidFromMesh(part.Get(), k.mesh, 0.5, 0), 0) << k.name;  // an open mesh does not build
-    const standin::FaceList faces = Sent();
+    const standin::FaceList faces = bridgetest::SentFaces(host.Log());
     ASSERT_EQ(faces.size(), k.counts.size()) << k.name;
     for (size_t f = 0; f < faces.size(); ++f) {
       EXPECT_EQ(faces[f].count, k.counts[f]) << k.name;
