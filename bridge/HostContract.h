@@ -30,7 +30,8 @@ struct HostSurface : IDispatch {};
 struct HostSketch : IDispatch {};
 struct HostComponent : IDispatch {};
 struct HostComponentTree : IDispatch {};
-struct HostBodyEnumerator : IDispatch {};
+// An enumerator: IUnknown-based, so its Next is position 3.
+struct HostBodyEnumerator : IUnknown {};
 
 // The interface id under which the object handed to the add-in's connect method
 // gives its HostApplication role.
@@ -79,6 +80,12 @@ inline HRESULT Call(Role* object, Args... args) {
 
 // --- HostApplication ---------------------------------------------------------------
 inline HRESULT ActiveDocument(HostApplication* a, HostDocument** doc) { return Call<8>(a, doc); }
+// Has the host load a file by path; the second text is the host's own argument.
+// The out value is the host's too: callers ignore it, and a LONG holds whatever
+// the host writes there.
+inline HRESULT LoadFile(HostApplication* a, BSTR path, BSTR argument, LONG* ignored) {
+  return Call<58>(a, path, argument, ignored);
+}
 inline HRESULT Frame(HostApplication* a, HostFrame** frame) { return Call<15>(a, frame); }
 inline HRESULT NewPart(HostApplication* a, HostPartDocument** part) { return Call<19>(a, part); }
 inline HRESULT RevisionNumber(HostApplication* a, BSTR* revision) { return Call<25>(a, revision); }
@@ -114,6 +121,11 @@ inline HRESULT GraphicsRedraw(HostDocument* d) { return Call<560>(d); }
 inline HRESULT SetAddToDatabase(HostDocument* d, LONG on) { return Call<237>(d, on); }
 inline HRESULT SetDisplayWhenAdded(HostDocument* d, LONG on) { return Call<235>(d, on); }
 inline HRESULT Insert3DSketch(HostDocument* d, LONG updateEditRebuild) { return Call<656>(d, updateEditRebuild); }
+// Writes the document's solid data to a file. The three numbers mean what the host
+// says they mean; the error value is 0 when the host reports no problem.
+inline HRESULT ExtractSolidData(HostDocument* d, BSTR path, LONG option, SHORT first, SHORT second, LONG* error) {
+  return Call<509>(d, path, option, first, second, error);
+}
 
 // --- HostPartDocument ------------------------------------------------------------------
 inline HRESULT CreateTemporaryBody(HostPartDocument* p, HostBody** body) { return Call<31>(p, body); }
@@ -123,6 +135,32 @@ inline HRESULT CreateTemporaryBody(HostPartDocument* p, HostBody** body) { retur
 inline HRESULT CreateBodyFromSurfaces(HostBody* b, IDispatch** built) { return Call<12>(b, built); }
 inline HRESULT CreatePlanarSurface(HostBody* b, LONG cornerCount, const double* corners, const double* normal) {
   return Call<72>(b, cornerCount, corners, normal);
+}
+// The surfaces of a temporary body, in metres. The header: order u, order v, CV
+// count v, CV count u, periodic u, periodic v, 3, 0; knots order + count per
+// direction; points u fastest, 3 per CV. The out surface is the caller's to release.
+inline HRESULT CreateBSplineSurface(HostBody* b, const LONG* header, const double* uKnots, const double* vKnots,
+                                    const double* points, HostSurface** surface) {
+  return Call<50>(b, header, uKnots, vKnots, points, surface);
+}
+inline HRESULT CreatePlane(HostBody* b, const double* origin, const double* normal, HostSurface** surface) {
+  return Call<46>(b, origin, normal, surface);
+}
+// The face of the body's last surface: trimmed by its loop, or over a range
+// (umin, umax, vmin, vmax) after the two leading 1s.
+inline HRESULT CreateTrimmedFace(HostBody* b, VARIANT_BOOL* made) { return Call<19>(b, made); }
+inline HRESULT CreateBoundedFace(HostBody* b, LONG first, LONG second, const double* range) {
+  return Call<53>(b, first, second, range);
+}
+
+// --- HostSurface -----------------------------------------------------------------------
+// One trimming loop of n curves: dimension entries -3 for the first, 3 for the
+// others; knot counts order + CV count; knots and points (3 per CV) curve after
+// curve; the last argument null.
+inline HRESULT AddTrimLoop(HostSurface* s, LONG n, const LONG* orders, const LONG* dimensions, const LONG* periodic,
+                           const LONG* knotCounts, const LONG* cvCounts, const double* knots, const double* points,
+                           const void* reserved) {
+  return Call<57>(s, n, orders, dimensions, periodic, knotCounts, cvCounts, knots, points, reserved);
 }
 
 // --- HostCommandManager ----------------------------------------------------------------
@@ -171,5 +209,57 @@ inline HRESULT AddCommands(HostCommandTabBox* b, LONG count, const LONG* ids, co
                            VARIANT_BOOL* ok) {
   return Call<8>(b, count, ids, textTypes, ok);
 }
+
+// --- Reading bodies, parts and assemblies back as meshes ---------------------------
+inline HRESULT ActiveModel(HostApplication* a, HostDocument** doc) { return Call<165>(a, doc); }
+
+inline HRESULT LengthUnit(HostDocument* d, LONG* unitCode) { return Call<13>(d, unitCode); }
+inline HRESULT Title(HostDocument* d, BSTR* title) { return Call<90>(d, title); }
+inline HRESULT ComponentTree(HostDocument* d, HostComponentTree** tree) { return Call<321>(d, tree); }
+
+// Red, green and blue fractions in entries 0-2, transparency in entry 7, of 9 values.
+inline HRESULT MaterialValues(HostPartDocument* p, double* values) { return Call<88>(p, values); }
+inline HRESULT Bodies(HostPartDocument* p, LONG bodyType, VARIANT_BOOL flag, HostBodyEnumerator** bodies) {
+  return Call<141>(p, bodyType, flag, bodies);
+}
+
+inline HRESULT ResolveComponents(HostAssemblyDocument* a, LONG option, LONG* result) {
+  return Call<62>(a, option, result);
+}
+
+inline HRESULT FirstFace(HostBody* b, HostFace** face) { return Call<8>(b, face); }
+inline HRESULT BodyName(HostBody* b, BSTR* name) { return Call<173>(b, name); }
+
+inline HRESULT NextFace(HostFace* f, HostFace** next) { return Call<18>(f, next); }
+// Triangles as 9 floats each (x, y, z of the three corners), for TriangleCount triangles.
+inline HRESULT Triangles(HostFace* f, LONG option, float* corners) { return Call<46>(f, option, corners); }
+inline HRESULT TriangleCount(HostFace* f, LONG* count) { return Call<48>(f, count); }
+
+inline HRESULT NextBodies(HostBodyEnumerator* e, LONG count, HostBody** bodies, LONG* fetched) {
+  return Call<3>(e, count, bodies, fetched);
+}
+
+inline HRESULT ChildComponents(HostComponent* c, HostComponent** children) { return Call<8>(c, children); }
+inline HRESULT ChildCount(HostComponent* c, LONG* count) { return Call<9>(c, count); }
+// 16 values: t[0..8] the rotation by columns, t[9..11] the translation, the rest unread.
+inline HRESULT ComponentTransform(HostComponent* c, double* values) { return Call<11>(c, values); }
+inline HRESULT ComponentMaterialValues(HostComponent* c, double* values) { return Call<16>(c, values); }
+inline HRESULT ComponentDocument(HostComponent* c, HostDocument** doc) { return Call<31>(c, doc); }
+inline HRESULT ComponentName(HostComponent* c, BSTR* name) { return Call<69>(c, name); }
+inline HRESULT ComponentBodies(HostComponent* c, LONG bodyType, HostBodyEnumerator** bodies) {
+  return Call<119>(c, bodyType, bodies);
+}
+
+inline HRESULT RootComponent(HostComponentTree* t, HostComponent** root) { return Call<32>(t, root); }
+
+// The objects of the chain VisitHostObjectChain walks, which have no role of their
+// own: the chain's first object, and per link a second object, its third object,
+// the third's count, a mark and the next link (written over the current one).
+inline HRESULT ChainFirst(IDispatch* o, IDispatch** first) { return Call<21>(o, first); }
+inline HRESULT ChainNext(IDispatch* o, IDispatch** current) { return Call<8>(o, current); }
+inline HRESULT ChainMark(IDispatch* o, LONG* value) { return Call<9>(o, value); }
+inline HRESULT ChainLinkedObject(IDispatch* o, IDispatch** second) { return Call<92>(o, second); }
+inline HRESULT ChainThirdObject(IDispatch* o, IDispatch** third) { return Call<10>(o, third); }
+inline HRESULT ChainCount(IDispatch* o, LONG* count) { return Call<25>(o, count); }
 
 }  // namespace HostOp

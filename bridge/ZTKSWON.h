@@ -44,6 +44,67 @@ BOOL CreateSketchFromMeshes(HostDocument* doc, const ON_ClassArray<ON_Mesh>& mes
 // new body").
 BOOL CreateSolidFromMesh(HostPartDocument* part, const ON_Mesh& mesh, double scale, BOOL progress);
 
+// --- Meshes from the host -----------------------------------------------------------
+// Host bodies, parts, assembly components and whole documents read back as meshes
+// of triangles. Every mesh is in metres, the host's own unit: the tessellation is
+// taken as the host gives it, and a component's placement is applied as the host
+// gives it, translation included, whatever length unit its document shows (so the
+// meshes of one assembly share one unit). Each mesh's vertices at identical
+// locations are merged; it has no normals and no texture coordinates. Appended
+// meshes and names are copies; the host objects passed in stay the caller's.
+
+// Appends the triangle a, b, c to `mesh`. Refused (0, mesh unchanged) when two
+// corners lie at one location as floats, which the triangle's topology test
+// refuses, or a corner is not a finite number.
+BOOL AppendTriangle(ON_Mesh& mesh, const ON_3dPoint& a, const ON_3dPoint& b, const ON_3dPoint& c);
+
+// Replaces `mesh` with the tessellation of the body, face by face, triangle by
+// triangle (refused triangles and faces whose triangles cannot be had are left
+// out). 0, mesh unchanged, when the body gives no first face ("Unable to get first
+// face of body") or nothing valid is left ("[ZTKSWON::GetMeshFromBody] Invalid mesh").
+BOOL GetMeshFromBody(HostBody* body, ON_Mesh& mesh);
+
+// Appends one mesh per body of the part, bodies of type 0 first, then type 1
+// (`flag` goes to the host's enumeration unchanged), each with the part's colour as
+// the single entry of its colour array (white with alpha 0 when the part has no
+// material values) and, when `names` is given, the name "<title>-<body name>": the
+// document title up to its last "." ("Part" when the part has no document role).
+// 1 when at least one mesh was appended, else "Unable to get part bodies".
+BOOL GetPartMeshes(HostPartDocument* part, ON_ClassArray<ON_Mesh>& meshes, CStringArray* names, VARIANT_BOOL flag);
+
+// The same for the bodies of one assembly component, without colour, named
+// "<component name>-<body name>" ("Component" when the name cannot be had); else
+// "Unable to get component bodies".
+BOOL GetComponentMeshes(HostComponent* component, ON_ClassArray<ON_Mesh>& meshes, CStringArray* names);
+
+// Appends the meshes of the component and of every component below it, in
+// pre-order: each component's meshes moved by its own placement (relative to the
+// assembly, so parents' placements are not composed) and coloured by its material
+// values or else its document's; a component with one mesh names it by its own
+// name, one with several as GetComponentMeshes does. A child that is one of its own
+// ancestors is not walked again. Returns the component's child count.
+int GetAssemblyMeshes(HostComponent* component, ON_ClassArray<ON_Mesh>& meshes, CStringArray* names);
+
+// Empties the outputs, then collects the meshes of the assembly's component tree
+// (`doc` and `assembly` are two roles of one document). Always 1.
+BOOL GetAssemblyDocMeshes(HostDocument* doc, HostAssemblyDocument* assembly, ON_ClassArray<ON_Mesh>& meshes,
+                          CStringArray* names);
+
+// Empties the outputs, then collects the meshes of a part (GetPartMeshes, flag
+// true) or an assembly. 0 when none was collected: "Unable to extract meshes from
+// document".
+BOOL GetDocumentMeshes(HostDocument* doc, ON_ClassArray<ON_Mesh>& meshes, CStringArray* names);
+
+// GetDocumentMeshes on the active document; 0 without one ("Unable to retrieve
+// active model"), the outputs then untouched.
+BOOL GetActiveDocumentMeshes(HostApplication* app, ON_ClassArray<ON_Mesh>& meshes, CStringArray* names);
+
+// Walks the chain of host objects that starts at the object's position 21 (see
+// HostContract.h), keeping nothing. A link that gives no second or third object is
+// passed over; the walk stops when the next link is null or the current one
+// again. Always 1.
+BOOL VisitHostObjectChain(IDispatch* object);
+
 namespace ZTKSWON {
 
 // A copy of the module's last-error text; empty until one of its functions fails.

@@ -1,5 +1,6 @@
 // Small services around the running host: the release name from its revision text,
-// its main window, the length unit of a document, and the module's last-error text.
+// its main window, the length unit of a document, files handed to the host or taken
+// out of it, and the module's last-error text.
 #pragma once
 
 #include "CString.h"
@@ -45,6 +46,24 @@ BOOL CheckSWVersion(HostApplication* app, int expectedIndex);
 // The last active pop-up window owned by the calling thread's active window (the
 // active window itself when it owns none), or 0 when the thread has no active window.
 HWND GetActivePopupWindow();
+
+// Has the active document write its solid data to the file at path. FALSE, with the
+// module's last-error text set, when there is no active document or the host
+// reports a failure or a non-zero error value.
+BOOL ExtractSolidData(HostApplication* app, const CString& path);
+
+// Has the host load the DXF file at path; FALSE, with the last-error text set, when
+// it does not.
+BOOL LoadDXFFile(HostApplication* app, const CString& path);
+
+// Loads every DXF file that belongs to path, the files of its folder whose names
+// begin with its file name (its extension plays no part; a path ending in the
+// separator takes every DXF file of the folder), and deletes each one afterwards,
+// loaded or not. count receives the number the host loaded. TRUE when at least one
+// file matched and every one loaded. A path whose drive is longer than 2 characters,
+// or whose folder, file name or extension is longer than 255, fails at once and
+// touches nothing; so does a null application.
+BOOL LoadDXFFiles(HostApplication* app, const CString& path, int& count);
 #endif
 
 namespace ZTKSWUtils {

@@ -44,6 +44,7 @@ STANDIN_ENTRY ULONG STDMETHODCALLTYPE FaceRelease(Face* self) {
   }
   --self->clientRefs;
   core.RecordSimple(self, 2, self->clientRefs);
+  if (core.m_releaseObserver) core.m_releaseObserver(*self);
   return static_cast<ULONG>(self->clientRefs + 1);
 }
 
@@ -82,7 +83,7 @@ MethodTable::MethodTable(const RoleInfo& role, const std::type_info& type)
 }
 
 void MethodTable::SetRaw(int position, void* entry) {
-  if (position < 7 || position >= kTableSize)
+  if (position < 3 || position >= kTableSize)
     throw std::logic_error(std::string("stand-in host: no settable position ") + std::to_string(position) +
                            " in " + m_role->name);
   m_slots[2 + position] = entry;
@@ -196,6 +197,7 @@ void CallScope::SetArgs(std::string text) { m_core->m_log.m_records[m_index].arg
 
 void CallScope::Render(std::string& text, LONG value) { text += std::to_string(value); }
 void CallScope::Render(std::string& text, SHORT value) { text += std::to_string(value); }
+void CallScope::Render(std::string& text, int64_t value) { text += std::to_string(value); }
 
 void CallScope::Render(std::string& text, double value) {
   char buffer[32];

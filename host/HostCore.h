@@ -65,7 +65,8 @@ struct RoleInfo {
 
 // The method table of one role. Positions 0-6 are IUnknown and IDispatch (real
 // QueryInterface/AddRef/Release; the IDispatch methods record and return
-// E_NOTIMPL); every position not Set() records the call and returns E_NOTIMPL.
+// E_NOTIMPL, unless a role that is not IDispatch-based, such as an enumerator,
+// Sets them); every position not Set() records the call and returns E_NOTIMPL.
 // The storage carries the two words the Itanium C++ ABI puts before a virtual
 // table (offset to top, type information), so sanitizer type checks in clients
 // see an object of the role's interface type.
@@ -253,7 +254,7 @@ class CallScope {
   CallScope(const CallScope&) = delete;
   CallScope& operator=(const CallScope&) = delete;
 
-  // Renders the arguments when the log keeps them: LONG and SHORT as decimal,
+  // Renders the arguments when the log keeps them: LONG, SHORT and int64_t as decimal,
   // double in shortest round-trip form ("0.254", "0", "-1e-05"), a text argument
   // in double quotes or null, and the wrappers above; separated by ",".
   template <class... A>
@@ -290,6 +291,7 @@ class CallScope {
   }
   static void Render(std::string& text, LONG value);
   static void Render(std::string& text, SHORT value);
+  static void Render(std::string& text, int64_t value);
   static void Render(std::string& text, double value);
   static void Render(std::string& text, const OLECHAR* value);
   static void Render(std::string& text, OutArg value);
@@ -349,6 +351,11 @@ class HostCore {
   void SetInterfaceProvider(InterfaceProvider provider) { m_provider = std::move(provider); }
   void* ProvideInterface(Object& object, REFIID iid) const { return m_provider ? m_provider(object, iid) : nullptr; }
 
+  // Called at every release of a client reference, after it is counted, so that a
+  // test can see what the client had done by the time it let go.
+  using ReleaseObserver = std::function<void(const Face& face)>;
+  void SetReleaseObserver(ReleaseObserver observer) { m_releaseObserver = std::move(observer); }
+
  private:
   friend class Object;
   friend struct Face;
@@ -367,6 +374,7 @@ class HostCore {
   std::vector<Face*> m_faces;
   std::vector<std::string> m_overReleases;
   InterfaceProvider m_provider;
+  ReleaseObserver m_releaseObserver;
   FaultChooser m_chooser;
 };
 

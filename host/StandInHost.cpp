@@ -84,28 +84,6 @@ struct HostEntries {
     return call.Return(S_OK);
   }
 
-  STANDIN_ENTRY static HRESULT STDMETHODCALLTYPE DocCreateLine(Face* self, double x1, double y1, double z1, double x2,
-                                                              double y2, double z2, IDispatch** segment) {
-    CallScope call(self, 542);
-    call.Args(x1, y1, z1, x2, y2, z2, OutArg{segment});
-    if (call.Faulted(segment)) return call.Result();
-    if (segment) *segment = nullptr;
-    Document& doc = *self->OwnerAs<Document>();
-    if (!doc.InSketch()) {
-      ++doc.m_refusedLines;
-      return call.Return(E_FAIL);
-    }
-    const double ends[6] = {x1, y1, z1, x2, y2, z2};
-    for (double v : ends)
-      if (!std::isfinite(v)) return call.Return(E_INVALIDARG);
-    Sketch3D& sketch = doc.m_sketches.back();
-    sketch.lines.push_back(SketchLine{{x1, y1, z1}, {x2, y2, z2}});
-    SketchSegment& made = doc.m_segments.emplace_back(call.Core(), static_cast<int>(doc.m_sketches.size() - 1),
-                                                      sketch.lines.size() - 1);
-    if (segment) *segment = made.SegmentFace().Give<IDispatch>();
-    return call.Return(S_OK);
-  }
-
   STANDIN_ENTRY static HRESULT STDMETHODCALLTYPE DocGraphicsRedraw(Face* self) {
     CallScope call(self, 560);
     if (call.Faulted()) return call.Result();
@@ -129,15 +107,17 @@ struct HostEntries {
     return call.Return(S_OK);
   }
 
-  // Enters a 3D sketch when none is open, else leaves the open one.
+  // Enters a 3D sketch when none is open, else leaves the open one. A drawing has
+  // no 3D sketch: it refuses.
   STANDIN_ENTRY static HRESULT STDMETHODCALLTYPE DocInsert3DSketch(Face* self, LONG updateEditRebuild) {
     CallScope call(self, 656);
     call.Args(updateEditRebuild);
     if (call.Faulted()) return call.Result();
     Document& doc = *self->OwnerAs<Document>();
     doc.m_sketchCalls.push_back(updateEditRebuild);
+    if (doc.m_kind == DocumentKind::Drawing) return call.Return(E_FAIL);
     if (doc.InSketch()) doc.m_sketches.back().open = false;
-    else doc.m_sketches.emplace_back();
+    else doc.m_sketches.emplace_back(call.Core());
     return call.Return(S_OK);
   }
 
@@ -164,12 +144,16 @@ struct HostEntries {
       body.m_buildProblem = "not a temporary body";
       return call.Return(E_UNEXPECTED);
     }
-    body.m_buildProblem = ShellProblem(body.m_faces);
+    std::optional<SolidVerdict> verdict;
+    body.m_buildProblem = body.m_surfaces.Faces().empty()
+                              ? ShellProblem(body.m_faces)
+                              : SurfaceEntries::BuildProblem(body.m_faces, body.m_surfaces, verdict);
     if (!body.m_buildProblem.empty()) return call.Return(E_FAIL);
     Document& part = *body.m_part;
     auto made = std::make_unique<Body>(call.Core(), part, false);
     made->m_faces = std::move(body.m_faces);
     body.m_faces.clear();
+    SurfaceEntries::MoveTo(body.m_surfaces, made->m_surfaces, verdict);
     part.m_bodies.push_back(std::move(made));
     if (built) *built = part.m_bodies.back()->m_face.Give<IDispatch>();
     return call.Return(S_OK);
@@ -205,8 +189,12 @@ struct HostEntries {
                                          .Set(8, &AppActiveDocument)
                                          .Set(15, &AppFrame)
                                          .Set(19, &AppNewPart)
+                                         .Set(21, &DocumentEntries::AppNewAssembly)
                                          .Set(25, &AppRevisionNumber)
+                                         .Set(47, &DocumentEntries::AppNewDrawing)
+                                         .Set(58, &HostFiles::AppLoadFile)
                                          .Set(155, &HostConnection::AppSetAddinCallbackInfo)
+                                         .Set(165, &AssemblyEntries::AppActiveModel)
                                          .Set(178, &HostConnection::AppRemoveFileOpenItem)
                                          .Set(231, &HostConnection::AppCommandManager)
                                          .Set(247, &HostConnection::AppAddFileOpenItem);
@@ -218,23 +206,35 @@ struct HostEntries {
   }
   static const MethodTable& DocumentTable() {
     static const MethodTable table = MethodTable::For<HostDocument>(kRoleDocument)
+                                         .Set(13, &AssemblyEntries::DocLengthUnit)
                                          .Set(14, &DocSetUnits)
+                                         .Set(90, &FaceEntries::DocTitle)
+                                         .Set(321, &AssemblyEntries::DocComponentTree)
                                          .Set(82, &DocClearSelection)
                                          .Set(235, &DocSetDisplayWhenAdded)
                                          .Set(237, &DocSetAddToDatabase)
                                          .Set(349, &DocViewZoomToFit)
-                                         .Set(542, &DocCreateLine)
+                                         .Set(509, &HostFiles::DocExtractSolidData)
+                                         .Set(540, &SketchEntries::DocCreatePoint)
+                                         .Set(542, &SketchEntries::DocCreateLine)
+                                         .Set(551, &SketchEntries::DocCreateCircle)
+                                         .Set(553, &SketchEntries::DocCreateArc)
+                                         .Set(559, &SketchEntries::DocCreateSplineThroughPoints)
                                          .Set(560, &DocGraphicsRedraw)
+                                         .Set(578, &SketchEntries::DocCreateSplineFromNurbs)
                                          .Set(656, &DocInsert3DSketch);
     return table;
   }
   static const MethodTable& PartDocumentTable() {
-    static const MethodTable table =
-        MethodTable::For<HostPartDocument>(kRolePartDocument).Set(31, &PartCreateTemporaryBody);
+    static const MethodTable table = MethodTable::For<HostPartDocument>(kRolePartDocument)
+                                         .Set(31, &PartCreateTemporaryBody)
+                                         .Set(88, &FaceEntries::PartMaterialValues)
+                                         .Set(141, &FaceEntries::PartBodies);
     return table;
   }
   static const MethodTable& AssemblyDocumentTable() {
-    static const MethodTable table = MethodTable::For<HostAssemblyDocument>(kRoleAssemblyDocument);
+    static const MethodTable table = MethodTable::For<HostAssemblyDocument>(kRoleAssemblyDocument)
+                                         .Set(62, &AssemblyEntries::AssemblyResolve);
     return table;
   }
   static const MethodTable& DrawingDocumentTable() {
@@ -243,12 +243,14 @@ struct HostEntries {
   }
   static const MethodTable& BodyTable() {
     static const MethodTable table = MethodTable::For<HostBody>(kRoleBody)
+                                         .Set(8, &FaceEntries::BodyFirstFace)
                                          .Set(12, &BodyCreateBodyFromSurfaces)
-                                         .Set(72, &BodyCreatePlanarSurface);
-    return table;
-  }
-  static const MethodTable& SketchSegmentTable() {
-    static const MethodTable table = MethodTable::For<IDispatch>(kRoleSketchSegment);
+                                         .Set(19, &SurfaceEntries::BodyTrimmedFace)
+                                         .Set(46, &SurfaceEntries::BodyPlaneSurface)
+                                         .Set(50, &SurfaceEntries::BodyBSplineSurface)
+                                         .Set(53, &SurfaceEntries::BodyBoundedFace)
+                                         .Set(72, &BodyCreatePlanarSurface)
+                                         .Set(173, &FaceEntries::BodyName);
     return table;
   }
 };
@@ -258,15 +260,15 @@ struct HostEntries {
 Body::Body(HostCore& core, Document& part, bool temporary)
     : Object(core), m_part(&part), m_temporary(temporary), m_face(*this, HostEntries::BodyTable()) {}
 
-SketchSegment::SketchSegment(HostCore& core, int sketch, size_t line)
-    : Object(core), m_sketch(sketch), m_line(line), m_face(*this, HostEntries::SketchSegmentTable()) {}
-
 Document::Document(StandInHost& host, DocumentKind kind)
     : Object(host), m_kind(kind), m_docFace(*this, HostEntries::DocumentTable()) {
   switch (kind) {
     case DocumentKind::Part: m_partFace.emplace(*this, HostEntries::PartDocumentTable()); break;
     case DocumentKind::Assembly: m_assemblyFace.emplace(*this, HostEntries::AssemblyDocumentTable()); break;
-    case DocumentKind::Drawing: m_drawingFace.emplace(*this, HostEntries::DrawingDocumentTable()); break;
+    case DocumentKind::Drawing:
+      m_drawingFace.emplace(*this, HostEntries::DrawingDocumentTable());
+      m_sketches.emplace_back(host);  // a drawing takes sketch entities without entering a sketch
+      break;
   }
 }
 
@@ -283,7 +285,11 @@ ApplicationObject::ApplicationObject(StandInHost& host)
 
 StandInHost::StandInHost() : m_revision(L"20.0.0") {
   for (const RoleInfo* role : {&kRoleApplication, &kRoleFrame, &kRoleDocument, &kRolePartDocument,
-                               &kRoleAssemblyDocument, &kRoleDrawingDocument, &kRoleBody, &kRoleSketchSegment})
+                               &kRoleAssemblyDocument, &kRoleDrawingDocument, &kRoleBody, &kRoleSketchSegment,
+                               &kRoleSketchPoint, &kRoleSketch, &kRoleSurface})
+    DeclareRole(*role);
+  for (const RoleInfo* role :
+       {&kRoleFace, &kRoleBodyEnumerator, &kRoleComponent, &kRoleComponentTree, &kRoleChainObject})
     DeclareRole(*role);
   m_app = std::make_unique<ApplicationObject>(*this);
   m_frame = std::make_unique<FrameObject>(*this);

@@ -4,6 +4,7 @@
 
 #include "opennurbs_array.h"
 #include "opennurbs_bounding_box.h"
+#include "opennurbs_color.h"
 #include "opennurbs_geometry.h"
 #include "opennurbs_mesh.h"
 #include "opennurbs_point.h"

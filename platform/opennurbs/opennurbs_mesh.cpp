@@ -71,6 +71,52 @@ void ON_Mesh::Destroy() {
   m_C.Destroy();
 }
 
+bool ON_Mesh::IsValid() const {
+  const int nV = m_V.Count(), nF = m_F.Count();
+  if (nF < 1) return false;
+  if ((m_N.Count() != 0 && m_N.Count() != nV) || (m_T.Count() != 0 && m_T.Count() != nV)) return false;
+  const ON_3fPoint* V = m_V.Array();
+  for (int f = 0; f < nF; ++f) {
+    const ON_MeshFace& face = m_F[f];
+    if (!face.IsValid(nV)) return false;
+    const int n = face.IsTriangle() ? 3 : 4;
+    for (int i = 0; i < n; ++i)
+      for (int j = i + 1; j < n; ++j)
+        if (face.vi[i] == face.vi[j] || V[face.vi[i]] == V[face.vi[j]]) return false;
+  }
+  return true;
+}
+
+bool ON_Mesh::Append(const ON_Mesh& other) {
+  if (&other == this) {
+    const ON_Mesh copy(other);
+    return Append(copy);
+  }
+  const int nV = m_V.Count(), addV = other.m_V.Count(), addF = other.m_F.Count();
+  if (addV > INT_MAX - nV || addF > INT_MAX - m_F.Count()) return false;
+  if (addV == 0 && addF == 0) return true;
+  DestroyTopology();
+  // A per-vertex list survives only when both meshes have it for every vertex.
+  auto keep = [&](auto& mine, const auto& theirs) {
+    if (addV == 0) return;
+    const bool whole = theirs.Count() == addV && (mine.Count() == nV || nV == 0);
+    if (!whole || nV == 0) mine.Empty();
+    if (whole) mine.Append(addV, theirs.Array());
+  };
+  keep(m_N, other.m_N);
+  keep(m_T, other.m_T);
+  keep(m_C, other.m_C);
+  m_V.Append(addV, other.m_V.Array());
+  const int first = m_F.Count();
+  m_F.Append(addF, other.m_F.Array());
+  ON_MeshFace* F = m_F.Array();
+  // An index outside `other`'s vertices becomes -1, so that it cannot land on one
+  // of this mesh's own vertices.
+  for (int f = first; f < first + addF; ++f)
+    for (int& v : F[f].vi) v = (v >= 0 && v < addV) ? v + nV : -1;
+  return true;
+}
+
 const ON_MeshTopology& ON_Mesh::Topology() const {
   if (m_top.m_mesh != this || m_top.m_builtVertexCount != m_V.Count() || m_top.m_builtFaceCount != m_F.Count())
     m_top.Create(this);
@@ -185,6 +231,80 @@ void Offsets(int* counts, int n) {
 }
 
 }  // namespace
+
+bool ON_Mesh::CombineIdenticalVertices(bool bIgnoreVertexNormals, bool bIgnoreTextureCoordinates) {
+  const int nV = m_V.Count();
+  if (nV < 2) return false;
+  // A list that is not one per vertex takes no part, and is left as it is.
+  const bool normals = !bIgnoreVertexNormals && m_N.Count() == nV;
+  const bool texture = !bIgnoreTextureCoordinates && m_T.Count() == nV;
+  const bool colours = !bIgnoreTextureCoordinates && m_C.Count() == nV;
+  const ON_3fPoint* V = m_V.Array();
+  auto same = [&](int a, int b) {
+    if (!(KeyOf(V[a]) == KeyOf(V[b]))) return false;
+    if (normals && !(KeyBits(m_N[a].x) == KeyBits(m_N[b].x) && KeyBits(m_N[a].y) == KeyBits(m_N[b].y) &&
+                     KeyBits(m_N[a].z) == KeyBits(m_N[b].z)))
+      return false;
+    if (texture && !(KeyBits(m_T[a].x) == KeyBits(m_T[b].x) && KeyBits(m_T[a].y) == KeyBits(m_T[b].y))) return false;
+    if (colours && static_cast<unsigned int>(m_C[a]) != static_cast<unsigned int>(m_C[b])) return false;
+    return true;
+  };
+
+  // Vertices are found by location alone; those that differ in what else counts
+  // sit further along the probe chain, so a chain is walked to its end.
+  const size_t tableSize = TableSize(static_cast<size_t>(nV));
+  const size_t mask = tableSize - 1;
+  std::unique_ptr<int[]> table(new int[tableSize]);
+  std::memset(table.get(), 0xFF, tableSize * sizeof(int));
+  std::unique_ptr<int[]> map(new int[static_cast<size_t>(nV)]);
+  const uint64_t seed = Mix(static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+                            static_cast<uint64_t>(reinterpret_cast<uintptr_t>(table.get())));
+  int kept = 0;
+  constexpr int kAhead = 16;  // table slots are fetched this many vertices early
+  for (int v = 0; v < nV; ++v) {
+#if defined(__GNUC__)
+    if (v + kAhead < nV) __builtin_prefetch(table.get() + (HashOf(KeyOf(V[v + kAhead]), seed) & mask));
+#endif
+    size_t slot = HashOf(KeyOf(V[v]), seed) & mask;
+    for (;;) {
+      const int rep = table[slot];
+      if (rep < 0) {
+        table[slot] = v;
+        map[v] = kept++;
+        break;
+      }
+      if (same(rep, v)) {
+        map[v] = map[rep];
+        break;
+      }
+      slot = (slot + 1) & mask;
+    }
+  }
+  if (kept == nV) return false;
+
+  // Each kept vertex moves to a lower or equal index, so the lists compact in place.
+  DestroyTopology();
+  auto compact = [&](auto& list, bool keep) {
+    if (!keep) return;
+    int written = 0;
+    for (int v = 0; v < nV; ++v)
+      if (map[v] == written) list[written++] = list[v];  // the first vertex of its location
+    list.SetCount(kept);
+  };
+  compact(m_V, true);
+  compact(m_N, m_N.Count() == nV);
+  compact(m_T, texture);
+  compact(m_C, colours);
+  if (bIgnoreTextureCoordinates) {
+    m_T.Destroy();
+    m_C.Destroy();
+  }
+  ON_MeshFace* F = m_F.Array();
+  for (int f = 0; f < m_F.Count(); ++f)
+    for (int& i : F[f].vi)
+      if (i >= 0 && i < nV) i = map[i];
+  return true;
+}
 
 void ON_MeshTopology::Destroy() {
   m_mesh = nullptr;
@@ -385,6 +505,12 @@ bool ON_MeshTopology::Create(const ON_Mesh* mesh) {
   return true;
 }
 
+bool ON_MeshTopologyFace::IsValid() const {
+  const int* e = m_topei;
+  if (e[0] == e[1] || e[1] == e[2] || e[0] == e[2]) return false;
+  return e[3] == e[2] || (e[3] != e[0] && e[3] != e[1]);
+}
+
 bool ON_MeshTopology::IsValid() const {
   if (!m_mesh) return false;
   const ON_Mesh& mesh = *m_mesh;
@@ -444,6 +570,8 @@ bool ON_MeshTopology::IsValid() const {
       if (from != a || to != b) return false;
     }
   }
-  // Each edge is one distinct pair of topology vertices.
-  return nextEdge == nE;
+  if (nextEdge != nE) return false;  // each edge is one distinct pair of topology vertices
+  for (int f = 0; f < nF; ++f)
+    if (!m_topf[f].IsValid()) return false;
+  return true;
 }

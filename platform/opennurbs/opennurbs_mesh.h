@@ -4,6 +4,7 @@
 #pragma once
 
 #include "opennurbs_array.h"
+#include "opennurbs_color.h"
 #include "opennurbs_geometry.h"
 #include "opennurbs_point.h"
 
@@ -48,6 +49,11 @@ struct ON_MeshTopologyFace {
   char m_reve[4];
   bool IsTriangle() const { return m_topei[2] == m_topei[3]; }
   bool IsQuad() const { return m_topei[2] != m_topei[3]; }
+  // As openNURBS documents it: m_topei[0], [1] and [2] are mutually distinct, and
+  // m_topei[3] equals m_topei[2] or differs from the first three. A missing edge
+  // counts as the value -1, so a triangle with two corners at one location (two
+  // sides on one edge), or a face with an index outside the vertices, is not valid.
+  bool IsValid() const;
 };
 
 // The topology of an ON_Mesh. Orders, so that a build is deterministic:
@@ -72,7 +78,9 @@ class ON_MeshTopology {
   // large for 32-bit indices, in which case the topology is empty.
   bool Create(const ON_Mesh* mesh);
   void Destroy();
-  // Checks every list against the mesh and against the other lists.
+  // Checks every list against the mesh and against the other lists, and that
+  // every face is valid (ON_MeshTopologyFace::IsValid): the topology of a mesh
+  // with a degenerate face is not valid.
   bool IsValid() const;
 
   int TopVertexCount() const { return m_topv.Count(); }
@@ -118,6 +126,30 @@ class ON_Mesh : public ON_Geometry {
 
   // Frees all storage, the topology's too.
   void Destroy();
+
+  // As openNURBS judges a mesh: at least one face; each face's indices lie within
+  // the vertices and are distinct (a triangle's three, a quad's four), and its
+  // corners lie at distinct locations (float coordinates; +0 equals -0); vertex
+  // normals and texture coordinates are absent or one per vertex. Coordinates are
+  // not judged otherwise (openNURBS passes infinite and NaN ones), nor are colours.
+  bool IsValid() const;
+
+  // Appends a copy of `other`: its vertices, and its faces with their indices
+  // moved past this mesh's vertices. Normals, texture coordinates and vertex
+  // colours stay where both meshes have one per vertex (or this mesh has no
+  // vertices yet) and are dropped otherwise, so that their counts stay consistent.
+  // False, and nothing appended, when the counts would not fit an int.
+  bool Append(const ON_Mesh& other);
+
+  // Merges vertices at identical locations (float coordinates; +0 equals -0) into
+  // the first of them and renumbers the faces, which keep their order and their
+  // corner order (a face whose corners merge keeps the repeated index). Vertices
+  // merge only when their normals are equal too, unless bIgnoreVertexNormals, and
+  // their texture coordinates and colours, unless bIgnoreTextureCoordinates, in
+  // which case texture coordinates and colours are dropped, as openNURBS does.
+  // Vertices no face uses are kept. True when any vertex was merged; otherwise the
+  // mesh is unchanged.
+  bool CombineIdenticalVertices(bool bIgnoreVertexNormals = false, bool bIgnoreTextureCoordinates = false);
 
   // The topology, built on first use and cached in the mesh. Changes made through
   // the mesh's own functions drop the cache; code that edits m_V or m_F directly

@@ -1,4 +1,4 @@
-// Points, vectors and colours with the openNURBS names and meanings.
+// Points and vectors with the openNURBS names and meanings.
 #pragma once
 
 #include <cmath>
@@ -134,21 +134,4 @@ class ON_2fPoint {
   float x = 0.0f, y = 0.0f;
   ON_2fPoint() = default;
   ON_2fPoint(float px, float py) : x(px), y(py) {}
-};
-
-// A colour packed into 32 bits, red in the low byte, as openNURBS keeps it.
-class ON_Color {
- public:
-  ON_Color() = default;
-  ON_Color(int red, int green, int blue, int alpha = 0)
-      : m_color(static_cast<unsigned int>(red & 0xFF) | (static_cast<unsigned int>(green & 0xFF) << 8) |
-                (static_cast<unsigned int>(blue & 0xFF) << 16) | (static_cast<unsigned int>(alpha & 0xFF) << 24)) {}
-  int Red() const { return m_color & 0xFF; }
-  int Green() const { return (m_color >> 8) & 0xFF; }
-  int Blue() const { return (m_color >> 16) & 0xFF; }
-  int Alpha() const { return (m_color >> 24) & 0xFF; }
-  operator unsigned int() const { return m_color; }  // NOLINT: as in openNURBS
-
- private:
-  unsigned int m_color = 0;
 };

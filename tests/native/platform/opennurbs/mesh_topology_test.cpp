@@ -41,6 +41,7 @@ struct TopoCase {
   MeshData mesh;
   int topVertices;
   std::vector<std::pair<int, int>> edges;  // expected, in order
+  bool valid = true;                        // a face with two sides on one edge, or no edges, is not
 };
 
 void PrintTo(const TopoCase& c, std::ostream* os) { *os << c.name; }
@@ -51,7 +52,7 @@ TEST_P(TopologyCases, VerticesEdgesAndOrder) {
   const TopoCase& c = GetParam();
   const ON_Mesh m = Build(c.mesh);
   const ON_MeshTopology& t = m.Topology();
-  EXPECT_TRUE(t.IsValid());
+  EXPECT_EQ(t.IsValid(), c.valid);
   EXPECT_EQ(t.m_mesh, &m);
   EXPECT_EQ(t.TopVertexCount(), c.topVertices);
   EXPECT_EQ(t.TopFaceCount(), m.FaceCount());
@@ -77,15 +78,19 @@ INSTANTIATE_TEST_SUITE_P(
                  {{ON_3fPoint(0, 0, 0), P1, P2, ON_3fPoint(-0.0f, 0, -0.0f)}, {{0, 1, 2, 2}, {3, 2, 1, 1}}},
                  3,
                  {{0, 1}, {1, 2}, {2, 0}}},
-        // A repeated corner gives no side of zero length; what is left still counts.
-        TopoCase{"DegenerateTriangle", {{P0, P1}, {{0, 0, 1, 1}}}, 2, {{0, 1}}},
+        // A repeated corner gives no side of zero length; what is left still counts,
+        // but a triangle whose other two sides lie on one edge is not a valid face.
+        TopoCase{"DegenerateTriangle", {{P0, P1}, {{0, 0, 1, 1}}}, 2, {{0, 1}}, false},
+        // A quad that is a triangle: three distinct edges and a side with none.
         TopoCase{"QuadWithRepeatedCorner", {{P0, P1, P2}, {{0, 1, 2, 0}}}, 3, {{0, 1}, {1, 2}, {2, 0}}},
-        TopoCase{"CoincidentCornersAtDifferentIndices", {{P0, P1, P1}, {{0, 1, 2, 2}}}, 2, {{0, 1}}},
-        // Faces with an index outside the vertices add nothing and are not read.
+        TopoCase{"CoincidentCornersAtDifferentIndices", {{P0, P1, P1}, {{0, 1, 2, 2}}}, 2, {{0, 1}}, false},
+        // Faces with an index outside the vertices add nothing and are not read;
+        // having no edges, they are not valid faces.
         TopoCase{"InvalidIndicesIgnored",
                  {{P0, P1, P2}, {{0, 1, 7, 7}, {0, -1, 2, 2}, {0, 1, 2, 2}}},
                  3,
-                 {{0, 1}, {1, 2}, {2, 0}}}),
+                 {{0, 1}, {1, 2}, {2, 0}},
+                 false}),
     [](const ::testing::TestParamInfo<TopoCase>& i) { return std::string(i.param.name); });
 
 TEST(ON_MeshTopology, FaceEdgesAndDirections) {
@@ -202,11 +207,12 @@ TEST(ON_MeshTopology, ManyVerticesAtOneLocation) {
   const int n = 20000;
   for (int i = 0; i < n; ++i) m.SetVertex(i, ON_3fPoint(i % 2 ? -0.0f : 0.0f, 0.0f, 0.0f));
   m.SetVertex(n, ON_3fPoint(1, 0, 0));
-  for (int i = 0; i + 1 < n; i += 2) m.SetTriangle(m.FaceCount(), i, i + 1, n);
+  m.SetVertex(n + 1, ON_3fPoint(0, 1, 0));
+  for (int i = 0; i < n; ++i) m.SetTriangle(m.FaceCount(), i, n, n + 1);
   const ON_MeshTopology& t = m.Topology();
   EXPECT_TRUE(t.IsValid());
-  EXPECT_EQ(t.TopVertexCount(), 2);
-  EXPECT_EQ(t.TopEdgeCount(), 1);
+  EXPECT_EQ(t.TopVertexCount(), 3);
+  EXPECT_EQ(t.TopEdgeCount(), 3);
   EXPECT_EQ(t.m_topv[0].m_v_count, n);
 }
 
@@ -222,9 +228,11 @@ TEST(ON_MeshTopology, CacheIsKeptThenDroppedByEveryChange) {
     const char* name;
     void (*apply)(ON_Mesh&);
     int edgesAfter;
+    bool validAfter = true;
   };
   const Change changes[] = {
-      {"SetVertex", [](ON_Mesh& x) { x.SetVertex(2, ON_3fPoint(1, 0, 0)); }, 1},
+      // Vertex 2 onto vertex 1: a degenerate triangle, whose topology is not valid.
+      {"SetVertex", [](ON_Mesh& x) { x.SetVertex(2, ON_3fPoint(1, 0, 0)); }, 1, false},
       {"SetTriangle", [](ON_Mesh& x) { x.SetTriangle(0, 0, 1, 3); }, 3},
       {"SetQuad", [](ON_Mesh& x) { x.SetQuad(0, 0, 1, 2, 3); }, 4},
       {"Rotate", [](ON_Mesh& x) { x.Rotate(0.5, ON_zaxis, ON_origin); }, 3},
@@ -253,7 +261,7 @@ TEST(ON_MeshTopology, CacheIsKeptThenDroppedByEveryChange) {
     ASSERT_EQ(x.Topology().TopEdgeCount(), 3);
     c.apply(x);
     EXPECT_EQ(x.Topology().TopEdgeCount(), c.edgesAfter) << c.name;
-    EXPECT_TRUE(x.Topology().IsValid()) << c.name;
+    EXPECT_EQ(x.Topology().IsValid(), c.validAfter) << c.name;
   }
 }
 
