@@ -123,6 +123,13 @@ TEST_F(AddinEndToEnd, ConnectionMakesTheHostCallsInOrder) {
       expected.push_back(line);
   }
   EXPECT_EQ(Normalised(host.Log()), expected);
+  // Every callback name it registered is one its callback object answers.
+  EXPECT_EQ(loader.CallbackProblems(), Lines{});
+  Lines resolved;
+  for (const standin::CallbackName& c : host.Connection().ResolvedCallbacks())
+    resolved.push_back(standin::Utf8(c.registeredBy + L" " + c.name + L" ") + std::to_string(c.dispid));
+  EXPECT_EQ(resolved, (Lines{"File Open item *.obj Plymora_Open 9", "command Import Plymora_Import 5",
+                             "command Help Plymora_Help 6", "command About Plymora_About 8"}));
   EXPECT_EQ(windows.Events().Log(), (std::vector<std::string>{"Advise 1"}));
   EXPECT_EQ(windows.Events().SinkCount(), 1u);
   EXPECT_NE(host.Connection().CallbackObject(1), nullptr);
@@ -306,6 +313,10 @@ TEST_F(AddinEndToEnd, SwHostProgramRunsTheRegisteredAddin) {
   StringFromGUID2(clsid, clsidText, 64);
   for (const std::string& line :
        {"add-in " + standin::Utf8(clsidText) + " 'Plymora for SolidWorks'\n", std::string("  connect cookie 1: 0x00000000 ok -1\n"),
+        std::string("  callback Plymora_Open of File Open item *.obj: dispid 9\n"),
+        std::string("  callback Plymora_Import of command Import: dispid 5\n"),
+        std::string("  callback Plymora_Help of command Help: dispid 6\n"),
+        std::string("  callback Plymora_About of command About: dispid 8\n"),
         std::string("  call Plymora_Import dispid 5: 0x00000000\n"), std::string("  call Plymora_Help dispid 6: 0x00000000\n"),
         std::string("  call Plymora_About dispid 8: 0x00000000\n"),
         std::string("  call Plymora_Open(Z:\\no\\such\\file.obj) dispid 9: 0x00000000\n"),
