@@ -248,6 +248,44 @@ TEST_F(OptionsDialog, MarkingTheSketchButtonKeepsTheOtherControls) {
   EXPECT_EQ(ReadStored(), (Stored{1, 3, 1, 1, 1}));
 }
 
+// The settings' key and value names as they stand, written and read straight
+// through the registry, not through the add-in's own names for them.
+TEST_F(OptionsDialog, SettingsLiveUnderTheirOwnNamesInTheRegistry) {
+  const wchar_t* const key = L"Software\\ZENTIK\\Plymora for SolidWorks";
+  const wchar_t* const names[] = {L"Import As", L"Units", L"MultiBody", L"Y Up", L"Progress"};
+  const DWORD before[] = {1, 4, 0, 0, 1};
+  for (size_t i = 0; i < 5; ++i)
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, key, names[i], REG_DWORD, &before[i], sizeof(DWORD)), ERROR_SUCCESS);
+  bool sketch = false, multiBody = true, yUp = true, progress = false;
+  int units = -2;
+  CPlymoraOptionsDlg dialog;
+  EXPECT_EQ(RunDialog(
+                dialog,
+                [&](HWND d) {
+                  sketch = Checked(d, IDC_IMPORT_AS_3DSKETCH);
+                  units = Selection(d);
+                  multiBody = Checked(d, IDC_MULTIBODY);
+                  yUp = Checked(d, IDC_YUP);
+                  progress = Checked(d, IDC_PROGRESS);
+                  Press(d, IDC_IMPORT_AS_SOLID);
+                  SendDlgItemMessageW(d, IDC_UNITS, CB_SETCURSEL, 2, 0);
+                  Set(d, IDC_MULTIBODY, true);
+                  Set(d, IDC_YUP, true);
+                  Set(d, IDC_PROGRESS, false);
+                },
+                IDOK),
+            IDOK);
+  EXPECT_TRUE(sketch && !multiBody && !yUp && progress);
+  EXPECT_EQ(units, 4);
+  const DWORD after[] = {0, 2, 1, 1, 0};
+  for (size_t i = 0; i < 5; ++i) {
+    DWORD value = 0xFFFF, size = sizeof value;
+    EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, key, names[i], RRF_RT_REG_DWORD, nullptr, &value, &size), ERROR_SUCCESS)
+        << "value " << i;
+    EXPECT_EQ(value, after[i]) << "value " << i;
+  }
+}
+
 // Reads a sz_Or_Ord field of a dialog template: 0 = none, 0xFFFF = ordinal, else a string.
 std::wstring ReadSzOrOrd(const WORD*& p) {
   if (*p == 0) {
