@@ -3,6 +3,8 @@
 
 #include <cmath>
 
+#include "opennurbs_defines.h"
+
 class ON_3dPoint;
 
 class ON_3fPoint {
@@ -33,6 +35,9 @@ class ON_3dPoint {
   ON_3dPoint operator+(const ON_3dVector& v) const;
   ON_3dPoint operator-(const ON_3dVector& v) const;
   ON_3dVector operator-(const ON_3dPoint& p) const;
+  // Every coordinate a valid number (finite, not unset).
+  bool IsValid() const { return ON_IsValid(x) && ON_IsValid(y) && ON_IsValid(z); }
+  static const ON_3dPoint UnsetPoint;  // what a failed evaluation gives
   double DistanceTo(const ON_3dPoint& p) const {
     const double dx = x - p.x, dy = y - p.y, dz = z - p.z;
     return std::sqrt(dx * dx + dy * dy + dz * dz);
@@ -57,6 +62,9 @@ class ON_3dVector {
   double Length() const { return std::sqrt(x * x + y * y + z * z); }
   void Zero() { x = y = z = 0.0; }
   bool IsZero() const { return x == 0.0 && y == 0.0 && z == 0.0; }
+  bool IsValid() const { return ON_IsValid(x) && ON_IsValid(y) && ON_IsValid(z); }
+  static const ON_3dVector ZeroVector;
+  static const ON_3dVector UnsetVector;
   // Scales the vector to length 1; false (and the vector unchanged) when its
   // length is zero or not finite.
   bool Unitize();
@@ -64,6 +72,21 @@ class ON_3dVector {
   // rule over the corner order; the zero vector and false when the corners span
   // no triangle.
   bool PerpendicularTo(const ON_3dPoint& a, const ON_3dPoint& b, const ON_3dPoint& c);
+  // Sets the vector to one perpendicular to v, not unitized: the smallest
+  // component of v is dropped and the other two swapped, one negated (so the unit
+  // z gives the unit x, the unit x the unit y). False and the zero vector for a
+  // zero or non-finite v.
+  bool PerpendicularTo(const ON_3dVector& v);
+  // Turns the vector about `axis` (through the origin) by the angle, counter-
+  // clockwise seen from the tip of the axis, as ON_Xform::Rotation does; false
+  // (and the vector unchanged) for a zero axis or a non-finite angle.
+  bool Rotate(double angle, const ON_3dVector& axis);
+  bool Rotate(double sin_angle, double cos_angle, const ON_3dVector& axis);
+  // The same direction with length 1, or the zero vector when there is none.
+  ON_3dVector UnitVector() const {
+    ON_3dVector u = *this;
+    return u.Unitize() ? u : ON_3dVector(0.0, 0.0, 0.0);
+  }
 };
 
 inline ON_3dPoint ON_3dPoint::operator+(const ON_3dVector& v) const { return {x + v.x, y + v.y, z + v.z}; }
@@ -74,6 +97,13 @@ inline double ON_DotProduct(const ON_3dVector& a, const ON_3dVector& b) { return
 inline ON_3dVector ON_CrossProduct(const ON_3dVector& a, const ON_3dVector& b) {
   return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
+
+// True when two points coincide: every coordinate within ON_ZERO_TOLERANCE plus
+// ON_RELATIVE_TOLERANCE times the sum of the two coordinates' sizes. Each point is
+// dim numbers, or with is_rat dim + 1 homogeneous ones (weight last) compared as
+// the Euclidean points; points with a zero weight coincide only with each other.
+// NaN coincides with nothing.
+bool ON_PointsAreCoincident(int dim, bool is_rat, const double* pointA, const double* pointB);
 
 class ON_3fVector {
  public:
@@ -128,6 +158,19 @@ extern const ON_3dPoint ON_origin;
 extern const ON_3dVector ON_xaxis;
 extern const ON_3dVector ON_yaxis;
 extern const ON_3dVector ON_zaxis;
+
+// A homogeneous point: (w x, w y, w z, w) stands for the Euclidean (x, y, z).
+class ON_4dPoint {
+ public:
+  double x = 0.0, y = 0.0, z = 0.0, w = 1.0;
+  ON_4dPoint() = default;
+  ON_4dPoint(double px, double py, double pz, double pw) : x(px), y(py), z(pz), w(pw) {}
+  explicit ON_4dPoint(const ON_3dPoint& p) : x(p.x), y(p.y), z(p.z), w(1.0) {}
+  double& operator[](int i) { return i == 0 ? x : i == 1 ? y : i == 2 ? z : w; }
+  double operator[](int i) const { return i == 0 ? x : i == 1 ? y : i == 2 ? z : w; }
+  bool operator==(const ON_4dPoint& o) const { return x == o.x && y == o.y && z == o.z && w == o.w; }
+  bool operator!=(const ON_4dPoint& o) const { return !(*this == o); }
+};
 
 class ON_2fPoint {
  public:
