@@ -183,9 +183,15 @@ inline HRESULT AddCommandTab(HostCommandManager* m, LONG docType, BSTR name, Hos
 
 // --- HostCommandGroup ------------------------------------------------------------------
 inline HRESULT Activate(HostCommandGroup* g, VARIANT_BOOL* ok) { return Call<10>(g, ok); }
-inline HRESULT SetSmallMainIcon(HostCommandGroup* g, BSTR file) { return Call<12>(g, file); }
-inline HRESULT SetLargeMainIcon(HostCommandGroup* g, BSTR file) { return Call<14>(g, file); }
+// The icon files, named as the host names its four slots. The main-icon names
+// read the other way round from what the set-up hands them: position 12, the
+// "small" main icon, receives the single 24-pixel image (resource 202), and
+// position 14, the "large" one, the single 16-pixel image (resource 204).
+inline HRESULT SetSmallMainIcon(HostCommandGroup* g, BSTR file) { return Call<12>(g, file); }  // 24-pixel image
+inline HRESULT SetLargeMainIcon(HostCommandGroup* g, BSTR file) { return Call<14>(g, file); }  // 16-pixel image
+// The strip of four 24-pixel images (resource 205).
 inline HRESULT SetLargeIconList(HostCommandGroup* g, BSTR file) { return Call<16>(g, file); }
+// The strip of four 16-pixel images (resource 208).
 inline HRESULT SetSmallIconList(HostCommandGroup* g, BSTR file) { return Call<18>(g, file); }
 inline HRESULT SetMaskColor(HostCommandGroup* g, LONG value) { return Call<20>(g, value); }
 inline HRESULT SetHasToolbar(HostCommandGroup* g, LONG on) { return Call<27>(g, on); }

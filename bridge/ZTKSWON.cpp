@@ -11,7 +11,13 @@ namespace {
 
 CString LastErrorText;
 
-constexpr wchar_t kNoMemory[] = L"Not enough memory to import the meshes";
+// The text for memory running out is made when the module loads, and storing it
+// only sets a flag: with memory gone, a fresh copy could fail again and throw out
+// of the handler, across the host's call.
+const CString NoMemoryText(L"Not enough memory to import the meshes");
+bool NoMemory = false;  // the module's text is NoMemoryText, not LastErrorText
+
+void SetNoMemoryText() noexcept { NoMemory = true; }
 
 // Builds one mesh. Memory running out while a very large mesh is copied, split or
 // has its topology built fails that mesh like a refused build: the exception must
@@ -22,7 +28,7 @@ BOOL BuildOne(Build&& build) {
   try {
     return build();
   } catch (const std::bad_alloc&) {
-    ZTKSWON::SetLastErrorText(kNoMemory);
+    SetNoMemoryText();
     return 0;
   }
 }
@@ -63,9 +69,12 @@ bool FacesAreValid(const ON_Mesh& mesh) {
 
 }  // namespace
 
-CString ZTKSWON::GetLastErrorText() { return LastErrorText; }
+CString ZTKSWON::GetLastErrorText() { return NoMemory ? NoMemoryText : LastErrorText; }
 
-void ZTKSWON::SetLastErrorText(const CString& text) { LastErrorText = text; }
+void ZTKSWON::SetLastErrorText(const CString& text) {
+  LastErrorText = text;
+  NoMemory = false;
+}
 
 static BOOL ImportMeshesUnguarded(HostApplication* app, const ON_ClassArray<ON_Mesh>& meshes, int unitsIndex,
                                   int importKind, BOOL multiBody, BOOL progress) {
@@ -112,7 +121,7 @@ BOOL ImportMeshes(HostApplication* app, const ON_ClassArray<ON_Mesh>& meshes, in
   try {
     return ImportMeshesUnguarded(app, meshes, unitsIndex, importKind, multiBody, progress);
   } catch (const std::bad_alloc&) {
-    ZTKSWON::SetLastErrorText(kNoMemory);
+    SetNoMemoryText();
     return 0;
   }
 }

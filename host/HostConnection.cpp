@@ -1,5 +1,8 @@
 #include "HostConnection.h"
 
+#include <cstdio>
+
+#include "CString.h"
 #include "StandInHost.h"
 
 namespace standin {
@@ -248,6 +251,43 @@ bool HostConnection::ForgetCallbacks(LONG cookie) {
     }
   }
   return false;
+}
+
+std::string CallbackName::Problem() const {
+  if (Answered()) return {};
+  char code[16];
+  std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(result));
+  const std::string by = CString(registeredBy).ToUtf8();
+  if (name.empty()) return by + ": no callback name";
+  if (!asked) return by + ": '" + CString(name).ToUtf8() + "' has no callback object registered";
+  return by + ": '" + CString(name).ToUtf8() + "' is not answered by the add-in (" + code + ")";
+}
+
+const std::vector<CallbackName>& HostConnection::ResolveCallbacks(LONG cookie) {
+  m_resolved.clear();
+  for (const FileOpenItem& f : m_model.FileOpenItems())
+    if (f.cookie == cookie) m_resolved.push_back({f.callback, L"File Open item *." + f.extension});
+  for (const auto& g : m_model.Groups())
+    if (!g->removed)
+      for (const CommandItem& i : g->items) m_resolved.push_back({i.callback, L"command " + i.name});
+  IDispatch* callbacks = CallbackObject(cookie);
+  for (CallbackName& c : m_resolved) {
+    if (!callbacks || c.name.empty()) continue;
+    std::wstring name = c.name;
+    LPOLESTR names[] = {name.data()};
+    DISPID id = -1;
+    c.asked = true;
+    c.result = callbacks->GetIDsOfNames(GUID_NULL, names, 1, 0, &id);
+    if (c.result == S_OK) c.dispid = id;
+  }
+  return m_resolved;
+}
+
+std::vector<std::string> HostConnection::CallbackProblems() const {
+  std::vector<std::string> out;
+  for (const CallbackName& c : m_resolved)
+    if (!c.Answered()) out.push_back(c.Problem());
+  return out;
 }
 
 template <class T, class M>

@@ -23,11 +23,18 @@
 //   HostCommandTab     10 new tab box
 //   HostCommandTabBox  8 add commands (count, ids, text types)
 // Every interface handed out carries one reference for the client.
+//
+// The host calls an add-in's commands and File Open items by the callback names
+// they were registered with, through the callback object of entry 155:
+// ResolveCallbacks asks that object's GetIDsOfNames for every such name, as the
+// host must before it can call one; a name the add-in does not answer is kept as a
+// problem (CallbackProblems), since the host could never call it.
 #pragma once
 
 #include <deque>
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "CommandModel.h"
@@ -52,6 +59,18 @@ struct CallbackRegistration {
   LONG moduleHandle = 0;
   IDispatch* callbacks = nullptr;  // held with one reference by the host
   LONG cookie = 0;
+};
+
+// One callback name an add-in registered, as its callback object answered it.
+struct CallbackName {
+  std::wstring name;          // the callback's name, as registered
+  std::wstring registeredBy;  // L"command Import", L"File Open item *.obj"
+  bool asked = false;         // GetIDsOfNames was called: there is a name and an object
+  HRESULT result = E_FAIL;    // of GetIDsOfNames
+  DISPID dispid = -1;         // DISPID_UNKNOWN unless answered
+  bool Answered() const { return asked && result == S_OK; }
+  // "command Import: 'Plymora_Imprt' is not answered by the add-in (0x80020006)"
+  std::string Problem() const;
 };
 
 class CommandGroupObject : public Object {
@@ -118,6 +137,14 @@ class HostConnection {
   // The host lets go of the registration of that cookie, as when it unloads an
   // add-in; whether there was one.
   bool ForgetCallbacks(LONG cookie);
+  // Resolves, through GetIDsOfNames of the callback object registered for
+  // `cookie`, the callback name of every File Open item of that cookie and then of
+  // every command of the present groups (each host serves one add-in), in the order
+  // they were added. The outcome is kept until the next call.
+  const std::vector<CallbackName>& ResolveCallbacks(LONG cookie);
+  const std::vector<CallbackName>& ResolvedCallbacks() const { return m_resolved; }
+  // One text per name of the last ResolveCallbacks that the add-in did not answer.
+  std::vector<std::string> CallbackProblems() const;
   // The cookies application method 231 was asked with, in order.
   const std::vector<LONG>& ManagerCookies() const { return m_managerCookies; }
 
@@ -145,6 +172,7 @@ class HostConnection {
   CommandModel m_model;
   std::vector<CallbackRegistration> m_registrations;
   std::vector<LONG> m_managerCookies;
+  std::vector<CallbackName> m_resolved;
   CommandManagerObject m_manager;
   std::map<const void*, std::unique_ptr<Object>> m_objects;  // by model entry
 };

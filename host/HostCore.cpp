@@ -173,6 +173,12 @@ CallScope::CallScope(Face* self, int method) : m_core(&self->owner->Core()) {
       }
     }
   }
+  if (!m_fault && m_core->m_chooser) {
+    if (std::optional<Fault> chosen = m_core->m_chooser(self->RoleName(), method)) {
+      m_chosen = *chosen;
+      m_fault = &m_chosen;
+    }
+  }
   if (m_core->m_mode != LogMode::Off) {
     m_index = m_core->m_log.m_records.size();
     m_core->m_log.m_records.push_back(CallRecord{self->RoleName(), method, self->ObjectId(), {}, E_NOTIMPL});
@@ -181,6 +187,7 @@ CallScope::CallScope(Face* self, int method) : m_core(&self->owner->Core()) {
 }
 
 HRESULT CallScope::Return(HRESULT hr) {
+  if (m_fault && m_fault->afterWork) hr = m_fault->result;
   m_result = hr;
   if (m_index != kNoRecord) m_core->m_log.m_records[m_index].result = hr;
   return hr;

@@ -93,21 +93,37 @@ class MethodTable {
 };
 
 // Per-role bookkeeping in one host: call counts per position and injected faults.
+//
+// A fault changes one call in one of three ways:
+// - Fail: the call does nothing, leaves its out-parameters as the caller set them
+//   and returns `result`;
+// - NullOut: the same, but null (0) is written through every out-parameter;
+// - After: the call does all its work, hands out what it would (an interface with
+//   the reference the caller must release, a handle, a text) and then returns
+//   `result` instead of its own result. This is how a client that judges a call by
+//   its out-parameter instead of its result is caught, and how its release of an
+//   object handed out with a failure is checked. The entry's CallScope::Return
+//   substitutes the result, so every entry has this mode without code of its own.
 struct Fault {
   HRESULT result = E_FAIL;  // what the faulted call returns
-  // false: the call does nothing and leaves its out-parameters as the caller set
-  // them; true: it writes null (0) through every out-parameter.
-  bool nullOut = false;
-  int onCall = 0;         // 0: every call; N: only the Nth call of (role, method), from 1
-  bool andLater = false;  // with onCall: the Nth call and every later one
+  bool nullOut = false;     // NullOut: write null through every out-parameter
+  int onCall = 0;           // 0: every call; N: only the Nth call of (role, method), from 1
+  bool andLater = false;    // with onCall: the Nth call and every later one
+  bool afterWork = false;   // After: do the work, then return `result`
 
-  static Fault Fail(HRESULT hr = E_FAIL, int onCall = 0) { return Fault{hr, false, onCall, false}; }
-  static Fault NullOut(HRESULT hr = S_OK, int onCall = 0) { return Fault{hr, true, onCall, false}; }
+  static Fault Fail(HRESULT hr = E_FAIL, int onCall = 0) { return Fault{hr, false, onCall, false, false}; }
+  static Fault NullOut(HRESULT hr = S_OK, int onCall = 0) { return Fault{hr, true, onCall, false, false}; }
+  static Fault After(HRESULT hr = S_FALSE, int onCall = 0) { return Fault{hr, false, onCall, false, true}; }
   Fault& FromThenOn() {
     andLater = true;
     return *this;
   }
 };
+
+// Decides call by call what the host does, for every call that no injected fault
+// matches (a fuzzer's bytes, for instance): a fault for this call, or none for
+// the call's own behaviour. AddRef and Release are never asked.
+using FaultChooser = std::function<std::optional<Fault>(const char* role, int method)>;
 
 struct RoleState {
   const RoleInfo* info = nullptr;
@@ -252,16 +268,19 @@ class CallScope {
     return *this;
   }
 
-  // True when a fault applies; then the out-parameters named are nulled if the
-  // fault says so, and Result() is the fault's result, already recorded.
+  // True when a Fail or NullOut fault applies; then the out-parameters named are
+  // nulled if the fault says so, and Result() is the fault's result, already
+  // recorded. An After fault lets the entry go on: false here, and Return gives
+  // the fault's result in place of the entry's.
   template <class... P>
   bool Faulted(P*... outs) {
-    if (!m_fault) return false;
+    if (!m_fault || m_fault->afterWork) return false;
     if (m_fault->nullOut) ((outs ? (void)(*outs = P{}) : (void)0), ...);
     Return(m_fault->result);
     return true;
   }
   HRESULT Result() const { return m_result; }
+  // Records and returns the call's result: `hr`, or an After fault's result.
   HRESULT Return(HRESULT hr);
   HostCore& Core() const { return *m_core; }
 
@@ -288,6 +307,7 @@ class CallScope {
   size_t m_index = kNoRecord;  // an index: entries may call entries, and the log grows
   bool m_keepArgs = false;
   const Fault* m_fault = nullptr;
+  Fault m_chosen;  // what the host's fault chooser gave for this call
   HRESULT m_result = E_NOTIMPL;
 };
 
@@ -312,6 +332,8 @@ class HostCore {
   // which have no result to fail with, throw std::invalid_argument.
   void InjectFault(std::string_view role, int method, Fault fault);
   void ClearFaults();
+  // Asked for every call that no injected fault matches; null for none.
+  void SetFaultChooser(FaultChooser chooser) { m_chooser = std::move(chooser); }
 
   // Everything wrong with the client's references so far: one text per interface
   // still referenced ("HostDocument #3: 1 reference not released") and one per
@@ -353,6 +375,7 @@ class HostCore {
   std::vector<std::string> m_overReleases;
   InterfaceProvider m_provider;
   ReleaseObserver m_releaseObserver;
+  FaultChooser m_chooser;
 };
 
 }  // namespace standin

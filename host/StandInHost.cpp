@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "FaceCheck.h"
+
 namespace standin {
 
 // Every role's real entries. The positions are written out here, not taken from the
@@ -63,6 +65,7 @@ struct HostEntries {
     CallScope call(self, 14);
     call.Args(unit);
     if (call.Faulted()) return call.Result();
+    if (unit < kUnitMillimetres || unit > kUnitFeet) return call.Return(E_INVALIDARG);  // a unit the host lacks
     self->OwnerAs<Document>()->m_unit = unit;
     return call.Return(S_OK);
   }
@@ -174,6 +177,8 @@ struct HostEntries {
       if (!std::isfinite(normal[i])) return call.Return(E_INVALIDARG);
       face.normal[static_cast<size_t>(i)] = normal[i];
     }
+    // What a modeller refuses: no normal, no plane, or a normal that is not the plane's.
+    if (!PlanarFaceProblem(face).empty()) return call.Return(E_INVALIDARG);
     body.m_faces.push_back(face);
     return call.Return(S_OK);
   }

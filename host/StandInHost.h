@@ -86,6 +86,9 @@
 //   to 0.
 //
 // What the host refuses, as a modeller would (nothing refused is stored):
+// - document 14 with a length-unit code the host does not have: E_INVALIDARG, and
+//   the unit stays; the host has the five units of the import's units list,
+//   millimetres 0, centimetres 1, metres 2, inches 3 and feet 4;
 // - document 540, 542, 551, 553, 559 and 578 outside an open sketch (a part or an
 //   assembly between two calls of 656): E_FAIL (RefusedLines() counts those of 542);
 //   then with bad data, E_INVALIDARG: any value that is not a finite number; 551 a
@@ -96,7 +99,10 @@
 //   flag other than 0 and 1, knots that decrease, or an empty domain (knot order - 1
 //   not below knot CV count, counting from 0);
 // - body 72 with a count other than 3 or 4, a null array or a non-finite value:
-//   E_INVALIDARG;
+//   E_INVALIDARG; so is a face a modeller would not take (FaceCheck.h): a zero
+//   normal, corners that span no area or lie off one plane by more than 1e-5 of
+//   the face's size, or a normal against the corners' winding or tilted out of
+//   their plane;
 // - body 12 when the faces do not form closed shells (see ShellCheck.h: corners
 //   match within 1e-9 of the largest coordinate, at least 1e-12 m): E_FAIL, and the
 //   part gets no body; on a body that was built, not temporary: E_UNEXPECTED. A
@@ -147,6 +153,9 @@ enum class DocumentKind : LONG { Part = 1, Assembly = 2, Drawing = 3 };
 
 // The length unit of a document nobody has set one on.
 inline constexpr LONG kUnitAsCreated = -1;
+// The first and the last of the host's length-unit codes (millimetres to feet).
+inline constexpr LONG kUnitMillimetres = 0;
+inline constexpr LONG kUnitFeet = 4;
 
 // A temporary body (part method 31) or a built one (body method 12).
 class Body : public Object {

@@ -88,6 +88,17 @@ HRESULT AddinLoader::Connect(IUnknown* object, LONG cookie) {
   hr = HostOp::Call<3>(m_addin, m_host.Application(), cookie, &m_connectOk);
   m_connected = true;
   Line("connect cookie " + std::to_string(cookie) + ": " + HrText(hr) + " ok " + std::to_string(m_connectOk));
+  // The host calls commands and File Open items by the names they registered: each
+  // must be one the callback object answers.
+  m_callbackProblems.clear();
+  for (const CallbackName& c : m_host.ResolveCallbacks(cookie)) {
+    if (c.Answered()) {
+      Line("callback " + Utf8(c.name) + " of " + Utf8(c.registeredBy) + ": dispid " + std::to_string(c.dispid));
+    } else {
+      m_callbackProblems.push_back(c.Problem());
+      Line("CALLBACK NOT ANSWERED: " + c.Problem());
+    }
+  }
   return hr;
 }
 

@@ -1,6 +1,8 @@
 // Loads an add-in the way the host does: finds it under the host's AddIns key,
 // creates it in process by class id, connects it with the application and a
-// cookie, calls its callbacks by name through the callback object it registered,
+// cookie, resolves the callback names its commands and File Open items registered
+// (a name its callback object does not answer is a problem the host reports),
+// calls its callbacks by name through the callback object it registered,
 // fires application events at its sink, disconnects it and lets it go; then tells
 // whether any reference is left either way. swhost.exe is a command line over it;
 // tests drive it in process.
@@ -20,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "HostConnection.h"
 #include "HostEvents.h"
 
 namespace standin {
@@ -55,6 +58,9 @@ class LoaderHost {
   virtual void ForgetAddin(LONG cookie) = 0;
   // Texts for every host object that a client still holds or released too often.
   virtual std::vector<std::string> ReferenceProblems() = 0;
+  // Every callback name the add-in of this cookie registered (commands, File Open
+  // items), resolved through its callback object; none for a host without them.
+  virtual std::vector<CallbackName> ResolveCallbacks(LONG /*cookie*/) { return {}; }
 };
 
 class AddinLoader {
@@ -64,9 +70,10 @@ class AddinLoader {
   AddinLoader& operator=(const AddinLoader&) = delete;
   ~AddinLoader();  // unloads an add-in still loaded
 
-  // CoCreateInstance(CLSCTX_INPROC_SERVER), the add-in interface, connect.
+  // CoCreateInstance(CLSCTX_INPROC_SERVER), the add-in interface, connect, and the
+  // registered callback names resolved.
   HRESULT Load(const CLSID& clsid, LONG cookie);
-  // The same for an object made otherwise: the add-in interface and connect.
+  // The same for an object made otherwise: the add-in interface, connect, names.
   HRESULT Connect(IUnknown* object, LONG cookie);
   bool Loaded() const { return m_addin != nullptr; }
   VARIANT_BOOL ConnectOk() const { return m_connectOk; }
@@ -89,6 +96,8 @@ class AddinLoader {
   // The add-in's reference count after the loader's last release (0: destroyed).
   ULONG AddinReferencesLeft() const { return m_addinRefsLeft; }
   const std::vector<std::string>& HostReferenceProblems() const { return m_hostProblems; }
+  // The callback names registered at connect that the add-in does not answer.
+  const std::vector<std::string>& CallbackProblems() const { return m_callbackProblems; }
 
   // One line per step, in order ("connect: 0x00000000 ok -1", ...).
   const std::vector<std::string>& Report() const { return m_report; }
@@ -104,6 +113,7 @@ class AddinLoader {
   size_t m_sinksLeft = 0;
   ULONG m_addinRefsLeft = 0;
   std::vector<std::string> m_hostProblems;
+  std::vector<std::string> m_callbackProblems;
   std::vector<std::string> m_report;
 };
 

@@ -251,7 +251,11 @@ int RunSwHost(const SwHostOptions& options, std::ostream& out) {
     flush();
     out << "  documents: " << host.Documents().size() << "\n";
     out << "  " << (clean ? "no reference left either way" : "REFERENCES LEFT") << "\n";
-    allGood = allGood && clean;
+    // A registered callback name the add-in does not answer is a command the host
+    // could never run.
+    const size_t unanswered = loader.CallbackProblems().size();
+    if (unanswered) out << "  CALLBACK NAMES NOT ANSWERED: " << unanswered << "\n";
+    allGood = allGood && clean && unanswered == 0;
   }
   if (SUCCEEDED(init)) CoUninitialize();
   return allGood ? 0 : 1;

@@ -1,9 +1,10 @@
 // swhost: the stand-in host as a program. It loads each add-in of the host's
 // AddIns key (or the one given) the way the host does, connects it, runs the
 // calls and events of the command line in their order, disconnects it, lets it go
-// and prints what happened: the add-in's set-up, each call's result, the windows
-// the add-in showed (closed like a user would close them), and whether any
-// reference was left either way.
+// and prints what happened: the add-in's set-up, the callback names it registered
+// as its callback object answered them, each call's result, the windows the
+// add-in showed (closed like a user would close them), and whether any reference
+// was left either way.
 //
 //   swhost.exe [--revision TEXT | --no-revision] [--addin CLSID]
 //              [--call NAME [ARG]]... [--fire DISPID]... [--window-timeout MS]
@@ -62,7 +63,8 @@ struct SwHostOptions {
 // False, with the reason, for a command line it does not understand.
 bool ParseSwHostArguments(const std::vector<std::wstring>& args, SwHostOptions& options, std::string& error);
 
-// 0 when every add-in loaded and no reference was left either way, 1 otherwise.
+// 0 when every add-in loaded, answered every callback name it registered and left
+// no reference either way, 1 otherwise.
 int RunSwHost(const SwHostOptions& options, std::ostream& out);
 
 }  // namespace standin

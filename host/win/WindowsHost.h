@@ -28,6 +28,9 @@ class WindowsHost : public LoaderHost {
   AppEventConnections& Events() override { return m_events; }
   void ForgetAddin(LONG cookie) override { m_host.Connection().ForgetCallbacks(cookie); }
   std::vector<std::string> ReferenceProblems() override { return m_host.ReferenceProblems(); }
+  std::vector<CallbackName> ResolveCallbacks(LONG cookie) override {
+    return m_host.Connection().ResolveCallbacks(cookie);
+  }
 
  private:
   StandInHost& m_host;

@@ -45,10 +45,6 @@ bool ON_Arc::Create(const ON_3dPoint& center, double r, double angle_radians) {
   return Create(ON_Circle(center, r), angle_radians);
 }
 
-bool ON_Arc::SetAngleRadians(double angle_radians) {
-  return SetAngleIntervalRadians(ON_Interval(m_angle[0], m_angle[0] + angle_radians));
-}
-
 bool ON_Arc::SetAngleIntervalRadians(const ON_Interval& angle_interval_radians) {
   m_angle = angle_interval_radians;
   if (m_angle.IsDecreasing()) {
@@ -107,9 +103,11 @@ ON_BoundingBox ON_Arc::BoundingBox() const {
   for (int i = 0; i < 3; ++i) {
     const double xi = plane.xaxis[i], yi = plane.yaxis[i];
     if (xi == 0.0 && yi == 0.0) continue;
+    // The extremes t0 + k pi that fall inside the interval (at most three).
     const double t0 = std::atan2(yi, xi);
-    for (int k = -2; k <= 4; ++k) {
-      const double t = t0 + k * ON_PI;
+    const double first = std::ceil((m_angle[0] - t0) / ON_PI);
+    for (int k = 0; k < 4; ++k) {
+      const double t = t0 + (first + k) * ON_PI;
       if (t > m_angle[0] && t < m_angle[1]) box.Set(PointAt(t), true);
     }
   }

@@ -40,9 +40,7 @@ class ON_Arc : public ON_Circle {
   ON_Interval DomainRadians() const { return m_angle; }
   double AngleRadians() const { return m_angle[1] - m_angle[0]; }
   double AngleDegrees() const { return AngleRadians() * (180.0 / ON_PI); }
-  // Sets the interval to [start, start + angle] (a negative angle reverses the
-  // plane as Create does); true when the arc is then valid.
-  bool SetAngleRadians(double angle_radians);
+  // Sets the interval as Create does; true when the arc is then valid.
   bool SetAngleIntervalRadians(const ON_Interval& angle_interval_radians);
 
   ON_3dPoint StartPoint() const { return PointAt(m_angle[0]); }

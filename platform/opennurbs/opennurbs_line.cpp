@@ -95,26 +95,3 @@ ON_3dPoint ON_Polyline::PointAt(double t) const {
   const int i = static_cast<int>(std::floor(t));
   return ON_Line(m_a[i], m_a[i + 1]).PointAt(t - i);
 }
-
-ON_3dVector ON_Polyline::SegmentTangent(int segment_index) const {
-  if (segment_index < 0 || segment_index + 1 >= m_count) return ON_3dVector::ZeroVector;
-  return (m_a[segment_index + 1] - m_a[segment_index]).UnitVector();
-}
-
-ON_Line ON_Polyline::Segment(int segment_index) const {
-  if (segment_index < 0 || segment_index + 1 >= m_count) return ON_Line(ON_3dPoint::UnsetPoint, ON_3dPoint::UnsetPoint);
-  return ON_Line(m_a[segment_index], m_a[segment_index + 1]);
-}
-
-int ON_Polyline::Clean(double tolerance) {
-  if (m_count < 3) return 0;
-  const int before = m_count;
-  int kept = 1;
-  for (int i = 1; i < m_count - 1; ++i)
-    if (m_a[i].DistanceTo(m_a[kept - 1]) > tolerance) m_a[kept++] = m_a[i];
-  // The last point stays; a kept point too close to it gives way.
-  if (kept > 1 && m_a[m_count - 1].DistanceTo(m_a[kept - 1]) <= tolerance) --kept;
-  m_a[kept++] = m_a[m_count - 1];
-  m_count = kept;
-  return before - m_count;
-}

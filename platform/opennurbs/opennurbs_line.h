@@ -14,11 +14,6 @@ class ON_Line {
 
   ON_3dPoint& operator[](int i) { return i ? to : from; }
   const ON_3dPoint& operator[](int i) const { return i ? to : from; }
-  bool Create(const ON_3dPoint& start, const ON_3dPoint& end) {
-    from = start;
-    to = end;
-    return IsValid();
-  }
 
   // Valid: both ends valid points and distinct.
   bool IsValid() const { return from.IsValid() && to.IsValid() && from != to; }
@@ -36,11 +31,6 @@ class ON_Line {
   double DistanceTo(const ON_3dPoint& p) const;
   ON_BoundingBox BoundingBox() const;
   bool Transform(const ON_Xform& xform);
-  void Reverse() {
-    const ON_3dPoint p = from;
-    from = to;
-    to = p;
-  }
 
   ON_3dPoint from;
   ON_3dPoint to;
@@ -81,10 +71,4 @@ class ON_Polyline : public ON_3dPointArray {
   // The point at t (see above), clamped to the ends; the unset point when there
   // are no points.
   ON_3dPoint PointAt(double t) const;
-  // The unit direction of segment i, or the zero vector.
-  ON_3dVector SegmentTangent(int segment_index) const;
-  ON_Line Segment(int segment_index) const;
-  // Removes points within `tolerance` of the point before them (the first and the
-  // last are kept); the number removed.
-  int Clean(double tolerance = 0.0);
 };

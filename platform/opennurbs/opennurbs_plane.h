@@ -55,10 +55,6 @@ class ON_Plane {
   const ON_3dVector& Xaxis() const { return xaxis; }
   const ON_3dVector& Yaxis() const { return yaxis; }
   const ON_3dVector& Normal() const { return zaxis; }
-  void SetOrigin(const ON_3dPoint& p) {
-    origin = p;
-    UpdateEquation();
-  }
 
   // origin + s xaxis + t yaxis (+ c zaxis).
   ON_3dPoint PointAt(double s, double t) const;

@@ -54,8 +54,6 @@ class ON_3dPoint {
   // Every coordinate a valid number (finite, not unset).
   bool IsValid() const { return ON_IsValid(x) && ON_IsValid(y) && ON_IsValid(z); }
   static const ON_3dPoint UnsetPoint;  // what a failed evaluation gives
-  ON_3dPoint operator+(const ON_3dPoint& p) const { return {x + p.x, y + p.y, z + p.z}; }
-  ON_3dPoint operator/(double s) const { return {x / s, y / s, z / s}; }
   double DistanceTo(const ON_3dPoint& p) const {
     return on_detail::Length3(x - p.x, y - p.y, z - p.z);
   }
@@ -104,11 +102,7 @@ class ON_3dVector {
     ON_3dVector u = *this;
     return u.Unitize() ? u : ON_3dVector(0.0, 0.0, 0.0);
   }
-  double LengthSquared() const { return x * x + y * y + z * z; }
-  bool operator!=(const ON_3dVector& o) const { return !(*this == o); }
 };
-
-inline ON_3dVector operator*(double s, const ON_3dVector& v) { return v * s; }
 
 inline ON_3dPoint ON_3dPoint::operator+(const ON_3dVector& v) const { return {x + v.x, y + v.y, z + v.z}; }
 inline ON_3dPoint ON_3dPoint::operator-(const ON_3dVector& v) const { return {x - v.x, y - v.y, z - v.z}; }

@@ -10,11 +10,16 @@ AFX_MODULE_STATE& StaticState() {
                                    reinterpret_cast<HINSTANCE>(&__ImageBase), nullptr};
   return state;
 }
+// The host program's state, current while no switch was made.
+AFX_MODULE_STATE& ProgramState() {
+  static AFX_MODULE_STATE state = {GetModuleHandleW(nullptr), GetModuleHandleW(nullptr), nullptr};
+  return state;
+}
 thread_local AFX_MODULE_STATE* t_current = nullptr;
 }  // namespace
 
 AFX_MODULE_STATE* AfxGetStaticModuleState() { return &StaticState(); }
-AFX_MODULE_STATE* AfxGetModuleState() { return t_current ? t_current : &StaticState(); }
+AFX_MODULE_STATE* AfxGetModuleState() { return t_current ? t_current : &ProgramState(); }
 
 AFX_MAINTAIN_STATE::AFX_MAINTAIN_STATE(AFX_MODULE_STATE* state) : m_previous(t_current) {
   t_current = state ? state : &StaticState();

@@ -10,6 +10,10 @@ class CWinApp;
 // Which module's resources and application object the framework uses. Each
 // module that links this code has one static state; the current state is per
 // thread and switched with AFX_MANAGE_STATE around work done for the module.
+// Until a switch, a thread runs under the host program's state, whose instance
+// and resource handle are the program's module and which has no application
+// object: code of a DLL called from outside therefore finds its own resources
+// (a dialog template, say) only after switching to its static state.
 struct AFX_MODULE_STATE {
   HINSTANCE m_hCurrentInstanceHandle;
   HINSTANCE m_hCurrentResourceHandle;
@@ -18,7 +22,7 @@ struct AFX_MODULE_STATE {
 
 // The state of the module that holds this code.
 AFX_MODULE_STATE* AfxGetStaticModuleState();
-// The thread's current state (the static one until a switch).
+// The thread's current state (the host program's until a switch).
 AFX_MODULE_STATE* AfxGetModuleState();
 
 // Makes a state current for its lifetime and then puts the previous one back.

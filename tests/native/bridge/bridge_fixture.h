@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -83,6 +84,25 @@ class BridgeTest : public standin::StandInHostTest {
  private:
   ZTKProgressObserver* m_previous = nullptr;
 };
+
+// Every face handed to body method 72 while the log kept arguments, as sent (also
+// those the host refused), read back from the log, whose numbers round-trip.
+inline standin::FaceList SentFaces(const standin::CallLog& log) {
+  standin::FaceList out;
+  for (const auto& r : log.Of("HostBody", 72)) {
+    standin::PlanarFace f{};
+    const char* p = r.args.c_str();
+    char* end = nullptr;
+    f.count = static_cast<int>(std::strtol(p, &end, 10));
+    if (f.count != 3 && f.count != 4) continue;
+    p = end + 2;  // past ",["
+    for (int i = 0; i < 3 * f.count; ++i, p = end + 1) f.corners[static_cast<size_t>(i)] = std::strtod(p, &end);
+    p += 2;  // past "],[" less the "]" already passed
+    for (int i = 0; i < 3; ++i, p = end + 1) f.normal[static_cast<size_t>(i)] = std::strtod(p, &end);
+    out.push_back(f);
+  }
+  return out;
+}
 
 // The line Summary gives for n repetitions of `line`, appended to `to`.
 inline void Repeat(Lines& to, const std::string& line, int n) {

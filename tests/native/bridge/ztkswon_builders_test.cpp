@@ -10,6 +10,7 @@
 
 #include "ComHolders.h"
 #include "bridge_fixture.h"
+#include "ZTKMesh.h"
 #include "meshes.h"
 
 namespace {
@@ -34,7 +35,6 @@ class Builders : public BridgeTest {
     if (!Doc().Bodies().empty()) return Doc().Bodies().back()->Faces();
     return Doc().TemporaryBodies().back()->Faces();
   }
-
   CountedPtr<HostPartDocument> part;
   CountedPtr<HostDocument> doc;
 };
@@ -152,8 +152,9 @@ TEST_F(Builders, SolidFacesCornersAndNormals) {
   };
   for (const FaceCase& k : cases) {
     NewPart();
+    host.Log().Clear();
     ASSERT_EQ(CreateSolidFromMesh(part.Get(), k.mesh, 0.5, 0), 0) << k.name;  // an open mesh does not build
-    const auto& faces = Faces();
+    const standin::FaceList faces = bridgetest::SentFaces(host.Log());
     ASSERT_EQ(faces.size(), k.counts.size()) << k.name;
     for (size_t f = 0; f < faces.size(); ++f) {
       EXPECT_EQ(faces[f].count, k.counts[f]) << k.name;
@@ -166,6 +167,27 @@ TEST_F(Builders, SolidFacesCornersAndNormals) {
       EXPECT_EQ(faces[f].normal, k.normals[f]) << k.name;
     }
   }
+}
+
+// The host takes no bent four-corner face: the cube with a lifted corner builds
+// only from the work copy on which BreakQuads split its three bent faces.
+TEST_F(Builders, BentQuadsBuildOnlyOnceSplit) {
+  const ON_Mesh bent = testmesh::Cube(0.25f);
+  NewPart();
+  host.Log().Clear();
+  EXPECT_EQ(CreateSolidFromMesh(part.Get(), bent, 0.001, 0), 0);
+  EXPECT_EQ(ZTKSWON::GetLastErrorText(), L"Unable to create body from surfaces");
+  int refused = 0;
+  for (const auto& r : host.Log().Of("HostBody", 72)) refused += r.result == E_INVALIDARG;
+  EXPECT_EQ(refused, 3);
+  EXPECT_EQ(Faces().size(), 3u);
+
+  ON_Mesh work(bent);
+  ASSERT_EQ(ZTKMesh::BreakQuads(work, 1, nullptr), 3);
+  host.Log().Clear();
+  EXPECT_EQ(CreateSolidFromMesh(part.Get(), work, 0.001, 0), 1);
+  for (const auto& r : host.Log().Of("HostBody", 72)) EXPECT_EQ(r.result, S_OK) << r.args;
+  EXPECT_EQ(Faces().size(), 9u);
 }
 
 TEST_F(Builders, ScaleChangesCornersNotNormals) {

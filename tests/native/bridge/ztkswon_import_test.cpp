@@ -174,6 +174,12 @@ INSTANTIATE_TEST_SUITE_P(
                  L"Unable to create new body", 3, 0, 3, 0, 3},
         FailCase{"TemporaryBodyNullMultibody", 1, "HostPartDocument", 31, Fault::NullOut(S_OK, 3),
                  L"Unable to create new body", 1, 2, 1, 0, 3},
+        // Only S_OK counts: a body handed out with S_FALSE is released unused, and
+        // a body the host built but reported with S_FALSE is a failure.
+        FailCase{"TemporaryBodyWithSFalsePerPart", 0, "HostPartDocument", 31, Fault::After(S_FALSE, 3),
+                 L"Unable to create new body", 3, 0, 3, 0, 3},
+        FailCase{"BuildSaysSFalseMultibody", 1, "HostBody", 12, Fault::After(S_FALSE, 3),
+                 L"Unable to create body from surfaces", 1, 3, 1, 0, 3},
         FailCase{"NoPartPerPart", 0, "HostApplication", 19, Fault::NullOut(S_OK, 3), L"Unable to create new part", 2,
                  1, 2, 0, 2},
         // The third part stays as the host made it: no length unit, no finishing calls.
@@ -205,6 +211,25 @@ TEST_F(BridgeTest, MultibodyFailsBeforeAnyMeshInItsOwnWords) {
   EXPECT_EQ(ZTKSWON::GetLastErrorText(), L"Unable to create part");
   EXPECT_EQ(ImportMeshes(nullptr, meshes, 3, ImportAsSolid, 0, 0), 0);
   EXPECT_EQ(ZTKSWON::GetLastErrorText(), L"Unable to create new part");
+}
+
+// The new part and the active document count when the host hands them out,
+// whatever the call returned.
+TEST_F(BridgeTest, PartAndDocumentAreJudgedByTheirPointers) {
+  host.InjectFault("HostApplication", 19, Fault::After(E_FAIL));
+  host.InjectFault("HostApplication", 8, Fault::After(S_FALSE));
+  const ON_ClassArray<ON_Mesh> meshes = Tetrahedra(2);
+  for (BOOL multi : {1, 0}) {
+    EXPECT_EQ(ImportMeshes(host.Application(), meshes, 0, ImportAsSolid, multi, 0), 1) << multi;
+    EXPECT_EQ(ImportMeshes(host.Application(), meshes, 0, ImportAs3DSketch, multi, 0), 1) << multi;
+  }
+  ASSERT_EQ(host.Documents().size(), 6u);
+  for (const auto& doc : host.Documents()) {
+    EXPECT_EQ(doc->LengthUnit(), 0);
+    EXPECT_EQ(doc->ZoomToFitCount(), 1);
+  }
+  EXPECT_EQ(host.Documents()[0]->Bodies().size(), 2u);
+  EXPECT_EQ(host.Documents()[1]->LineCount(), 12u);
 }
 
 TEST_F(BridgeTest, LastErrorTextSurvivesLaterSuccess) {

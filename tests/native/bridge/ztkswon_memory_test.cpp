@@ -1,21 +1,45 @@
 // Memory running out inside the import: whichever allocation fails, the import
 // ends with a clear failure, every host interface released, every 3D sketch it
 // entered left again, every part it got a document of finished (document 349),
-// and nothing thrown at the caller. Allocation number N after arming fails, once, for every N until an
-// import goes through without reaching it. The host only counts and never
-// allocates, so every failure is the import's own.
+// and nothing thrown at the caller. Allocation number N after arming fails, for
+// every N until an import goes through without reaching it: once, and then
+// again with every later allocation failing too, as when memory is gone for good,
+// so that the failure's own handling must not allocate. The host only counts and
+// never allocates, so every failure is the import's own.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <new>
+#include <utility>
+#include <vector>
 
 #include "counting_host.h"
 #include "ZTKSWON.h"
 #include "meshes.h"
 
 namespace {
-long g_failAt = 0;  // 0: off; N: the Nth allocation from now fails
-bool Fails() { return g_failAt > 0 && --g_failAt == 0; }
+long g_countdown = 0;   // armed when above 0: the allocation that brings it to 0 fails
+bool g_ranOut = false;  // that allocation came
+bool g_forGood = false; // once it came, every later allocation fails as well
+bool Fails() {
+  if (g_ranOut) return g_forGood;
+  if (g_countdown <= 0 || --g_countdown > 0) return false;
+  g_ranOut = true;
+  return true;
+}
+void Arm(long n, bool forGood) {
+  g_ranOut = false;
+  g_forGood = forGood;
+  g_countdown = n;
+}
+// Whether the armed allocation came; allocations succeed again from here.
+bool Disarm() {
+  const bool reached = g_ranOut;
+  g_countdown = 0;
+  g_ranOut = false;
+  g_forGood = false;
+  return reached;
+}
 }  // namespace
 
 // These are the program's replacements of the global allocation functions, so
@@ -52,8 +76,12 @@ TEST(OutOfMemory, EveryFailedAllocationEndsTheImportCleanly) {
     int kind;
     BOOL multiBody;
   };
+  std::vector<std::pair<Case, bool>> runs;
   for (const Case c : {Case{ImportAsSolid, 1}, Case{ImportAsSolid, 0}, Case{ImportAs3DSketch, 1},
-                       Case{ImportAs3DSketch, 0}}) {
+                       Case{ImportAs3DSketch, 0}})
+    for (bool forGood : {false, true}) runs.emplace_back(c, forGood);
+  for (const auto& [c, forGood] : runs) {
+    SCOPED_TRACE(forGood ? "every allocation from the Nth on fails" : "the Nth allocation fails");
     int failures = 0;
     for (long n = 1;; ++n) {
       ASSERT_LT(n, 5000) << "the import never got through";
@@ -61,10 +89,16 @@ TEST(OutOfMemory, EveryFailedAllocationEndsTheImportCleanly) {
       meshes[0].DestroyTopology();
       meshes[1].DestroyTopology();
       const countinghost::Counters before = countinghost::Count();
-      g_failAt = n;
-      const BOOL result = ImportMeshes(countinghost::Application(), meshes, 2, c.kind, c.multiBody, 1);
-      const bool reached = g_failAt == 0;
-      g_failAt = 0;
+      BOOL result = -1;
+      bool thrown = false;
+      Arm(n, forGood);
+      try {
+        result = ImportMeshes(countinghost::Application(), meshes, 2, c.kind, c.multiBody, 1);
+      } catch (...) {
+        thrown = true;  // reported once allocations work again
+      }
+      const bool reached = Disarm();
+      ASSERT_FALSE(thrown) << "an exception left the import, allocation " << n;
       const countinghost::Counters& after = countinghost::Count();
       EXPECT_EQ(after.refs, 0) << n;
       EXPECT_EQ((after.sketchCalls - before.sketchCalls) % 2, 0u) << "a 3D sketch left open, allocation " << n;

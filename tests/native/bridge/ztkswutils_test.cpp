@@ -131,6 +131,10 @@ TEST_F(MainWindow, NoFrameOrNoHandleGivesZeroAndTheFrameIsReleased) {
       {"host has no frame", 0, "", Fault{}, false, false},
       {"handle call fails", 17, "HostFrame", Fault::Fail(E_FAIL), true, true},
       {"handle call says S_FALSE", 17, "HostFrame", Fault::Fail(S_FALSE), true, true},
+      // Only S_OK counts, also when the host hands out the frame or the handle.
+      {"frame handed out with S_FALSE", 15, "HostApplication", Fault::After(S_FALSE), true, false},
+      {"frame handed out with E_FAIL", 15, "HostApplication", Fault::After(E_FAIL), true, false},
+      {"handle given with S_FALSE", 17, "HostFrame", Fault::After(S_FALSE), true, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <sstream>
 
 #include "ComHolders.h"
@@ -21,12 +22,14 @@ class DocumentExport : public standin::StandInHostTest {
     HostOp::CreateTemporaryBody(part.Get(), body.Out());
     const double p[4][3] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
     const int faces[4][3] = {{0, 2, 1}, {0, 1, 3}, {0, 3, 2}, {1, 2, 3}};
-    const double normal[3] = {0, 0, 0};
-    for (const auto& f : faces) {
+    // Outward unit normals: the host takes a face only with its own normal.
+    const double d = 1 / std::sqrt(3.0);
+    const double normals[4][3] = {{0, 0, -1}, {0, -1, 0}, {-1, 0, 0}, {d, d, d}};
+    for (int i = 0; i < 4; ++i) {
       double corners[9];
       for (int k = 0; k < 3; ++k)
-        for (int c = 0; c < 3; ++c) corners[3 * k + c] = p[f[k]][c];
-      HostOp::CreatePlanarSurface(body.Get(), 3, corners, normal);
+        for (int c = 0; c < 3; ++c) corners[3 * k + c] = p[faces[i][k]][c];
+      EXPECT_EQ(HostOp::CreatePlanarSurface(body.Get(), 3, corners, normals[i]), S_OK);
     }
     CountedPtr<IDispatch> built;
     EXPECT_EQ(HostOp::CreateBodyFromSurfaces(body.Get(), built.Out()), S_OK);

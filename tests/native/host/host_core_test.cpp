@@ -3,6 +3,7 @@
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -89,6 +90,8 @@ TEST_F(HostCore, FaultsFailOrHandOutNullOnTheChosenCall) {
       {"second call null with S_OK", Fault::NullOut(S_OK, 2), {S_OK, S_OK, S_OK}, {true, false, true}},
       {"null with a result from the second on", Fault::NullOut(S_FALSE, 2).FromThenOn(), {S_OK, S_FALSE, S_FALSE},
        {true, false, false}},
+      {"second call makes the part and says S_FALSE", Fault::After(S_FALSE, 2), {S_OK, S_FALSE, S_OK},
+       {true, true, true}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -123,6 +126,60 @@ TEST_F(HostCore, FailLeavesOutParametersAloneAndNullOutClearsThem) {
   EXPECT_EQ(At<15>(app, &frame), S_OK);
   ASSERT_NE(frame, nullptr);
   frame->Release();
+}
+
+// An After fault lets the call do its work: the object is made and handed out with
+// a reference the client must release, and only the result is the fault's.
+TEST_F(HostCore, AfterFaultDoesTheWorkAndReturnsItsResult) {
+  HostApplication* app = host.Application();
+  host.InjectFault("HostApplication", 19, Fault::After(E_FAIL));
+  host.InjectFault("HostApplication", 15, Fault::After(S_FALSE));
+  HostPartDocument* part = nullptr;
+  EXPECT_EQ(At<19>(app, &part), E_FAIL);
+  ASSERT_NE(part, nullptr);
+  ASSERT_EQ(host.Documents().size(), 1u);
+  EXPECT_EQ(static_cast<void*>(part), host.Documents()[0]->PartInterface());
+  EXPECT_EQ(host.Log().Of("HostApplication", 19).back().result, E_FAIL);
+  const int id = host.Documents()[0]->Id();
+  EXPECT_EQ(host.ReferenceProblems(), (Lines{"HostPartDocument #" + std::to_string(id) + ": 1 reference not released"}));
+  part->Release();
+  // An early error of the entry gives way to the fault's result as well.
+  EXPECT_EQ(At<15>(app, static_cast<HostFrame**>(nullptr)), S_FALSE);
+  CountedPtr<HostFrame> frame;
+  EXPECT_EQ(At<15>(app, frame.Out()), S_FALSE);
+  EXPECT_EQ(frame.Get(), host.MainFrame().Interface());
+  // A trap does nothing, so After is a plain failure there.
+  host.InjectFault("HostApplication", 400, Fault::After(E_ABORT));
+  EXPECT_EQ(At<400>(app), E_ABORT);
+}
+
+// The chooser decides each call that no injected fault takes.
+TEST_F(HostCore, FaultChooserDecidesCallByCall) {
+  std::vector<std::string> asked;
+  int n = 0;
+  host.SetFaultChooser([&](const char* role, int method) -> std::optional<Fault> {
+    asked.push_back(std::string(role) + "." + std::to_string(method));
+    switch (n++) {
+      case 0: return std::nullopt;
+      case 1: return Fault::NullOut(S_OK);
+      default: return Fault::After(S_FALSE);
+    }
+  });
+  host.InjectFault("HostApplication", 8, Fault::Fail(E_ABORT));
+  HostApplication* app = host.Application();
+  CountedPtr<HostPartDocument> first, second, third;
+  CountedPtr<HostDocument> doc;
+  EXPECT_EQ(At<19>(app, first.Out()), S_OK);
+  EXPECT_EQ(At<19>(app, second.Out()), S_OK);
+  EXPECT_EQ(At<19>(app, third.Out()), S_FALSE);
+  EXPECT_EQ(At<8>(app, doc.Out()), E_ABORT);  // the injected fault: the chooser is not asked
+  EXPECT_TRUE(first && !second && third);
+  EXPECT_FALSE(doc);
+  EXPECT_EQ(host.Documents().size(), 2u);
+  EXPECT_EQ(asked, (Lines{"HostApplication.19", "HostApplication.19", "HostApplication.19"}));
+  host.SetFaultChooser(nullptr);
+  EXPECT_EQ(At<19>(app, second.Out()), S_OK);
+  EXPECT_EQ(asked.size(), 3u);
 }
 
 TEST_F(HostCore, FaultOnUnknownRoleOrPositionIsRefused) {

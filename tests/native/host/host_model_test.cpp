@@ -46,13 +46,30 @@ struct Placement {
   std::array<double, 3> offset = {0, 0, 0};
 };
 
+// The unit normal of the corner loop (right-handed), or zero when it has no area.
+std::array<double, 3> LoopNormal(const double* xyz, size_t count) {
+  std::array<double, 3> n = {0, 0, 0};
+  for (size_t c = 0; c < count; ++c) {
+    const double* p = xyz + 3 * c;
+    const double* q = xyz + 3 * ((c + 1) % count);
+    n[0] += (p[1] - q[1]) * (p[2] + q[2]);
+    n[1] += (p[2] - q[2]) * (p[0] + q[0]);
+    n[2] += (p[0] - q[0]) * (p[1] + q[1]);
+  }
+  const double length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+  if (length > 0)
+    for (double& v : n) v /= length;
+  return n;
+}
+
+// Adds a face of cube corners with the normal of its own corners.
 HRESULT AddFace(HostBody* body, const std::vector<int>& corners, Placement at = {},
                 const std::array<double, 3>& nudge = {0, 0, 0}) {
   double xyz[12] = {};
   for (size_t c = 0; c < corners.size(); ++c)
     for (size_t a = 0; a < 3; ++a) xyz[3 * c + a] = kCube[static_cast<size_t>(corners[c])][a] * at.scale + at.offset[a] + nudge[a];
-  const double normal[3] = {0, 0, 1};  // the host does not judge normals
-  return At<72>(body, static_cast<LONG>(corners.size()), static_cast<const double*>(xyz), static_cast<const double*>(normal));
+  const std::array<double, 3> normal = LoopNormal(xyz, corners.size());
+  return At<72>(body, static_cast<LONG>(corners.size()), static_cast<const double*>(xyz), normal.data());
 }
 
 class HostModel : public standin::StandInHostTest {
@@ -86,6 +103,16 @@ TEST_F(HostModel, NewPartIsActiveWithTheUnitTheHostGaveIt) {
   EXPECT_EQ(made->LengthUnit(), standin::kUnitAsCreated);
   EXPECT_EQ(At<14>(doc.Get(), LONG{3}), S_OK);
   EXPECT_EQ(made->LengthUnit(), 3);
+  // The host has millimetres (0) to feet (4); any other code is refused and changes nothing.
+  for (LONG code : {-1, 5, 7, 0x7FFFFFFF}) {
+    EXPECT_EQ(At<14>(doc.Get(), code), E_INVALIDARG) << code;
+    EXPECT_EQ(made->LengthUnit(), 3) << code;
+  }
+  for (LONG code : {0, 1, 2, 4}) {
+    EXPECT_EQ(At<14>(doc.Get(), code), S_OK) << code;
+    EXPECT_EQ(made->LengthUnit(), code);
+  }
+  EXPECT_EQ(At<14>(doc.Get(), LONG{3}), S_OK);
   // A second part becomes the active document; the first keeps its unit.
   CountedPtr<HostPartDocument> second;
   ASSERT_EQ(At<19>(host.Application(), second.Out()), S_OK);
@@ -271,12 +298,6 @@ TEST_F(HostModel, ClosedShellsBuildAndOpenOrFlippedOnesDoNot) {
          return f;
        }(), {}, true},
       {"a face twice", doubled(kCubeQuads, 2), {}, false},
-      {"a side of zero length", [&] {
-         auto f = tris;
-         f.push_back({0, 1, 1});
-         return f;
-       }(), {}, false},
-      {"a quad folded onto itself, alone", {{0, 1, 0, 2}}, {}, false},
       {"two triangles back to back, no volume but closed", {{0, 1, 2}, {0, 2, 1}}, {}, true},
       {"no faces", {}, {}, false},
   };
@@ -296,6 +317,21 @@ TEST_F(HostModel, ClosedShellsBuildAndOpenOrFlippedOnesDoNot) {
       EXPECT_FALSE(made->TemporaryBodies().back()->BuildProblem().empty());
     }
   }
+}
+
+// Two corners of a face closer than the corner tolerance are one corner: the face
+// has a side of zero length, and the faces do not close.
+TEST_F(HostModel, AFaceWithTheSameCornerTwiceDoesNotClose) {
+  CountedPtr<HostBody> body;
+  ASSERT_EQ(At<31>(part.Get(), body.Out()), S_OK);
+  for (const auto& q : kCubeQuads) ASSERT_EQ(AddFace(body.Get(), q), S_OK);
+  const double sliver[9] = {0, 0, 0, 1, 0, 0, 1, 1e-10, 0};
+  const double up[3] = {0, 0, 1};
+  ASSERT_EQ(At<72>(body.Get(), LONG{3}, sliver, up), S_OK);  // it has an area and a plane
+  CountedPtr<IDispatch> built;
+  EXPECT_EQ(At<12>(body.Get(), built.Out()), E_FAIL);
+  EXPECT_NE(made->TemporaryBodies().back()->BuildProblem().find("same corner twice"), std::string::npos)
+      << made->TemporaryBodies().back()->BuildProblem();
 }
 
 TEST_F(HostModel, TwoSeparateShellsMakeOneBody) {
@@ -371,6 +407,54 @@ TEST_F(HostModel, BadFacesAreRefusedAndNotStored) {
   EXPECT_EQ(f.corners[9], 0.0);
   EXPECT_EQ(f.normal[2], 1.0);
   EXPECT_EQ(host.Log().Args("HostBody", 72).back(), "3,[0,0,0,1,0,0,0,1,0],[0,0,1]");
+}
+
+// Faces a modeller would not take: no normal, no plane, or a normal that is not the
+// plane's. The tolerance is a share of the face's size, so a face is judged the
+// same in metres and in millimetres, near the origin or far from it.
+TEST_F(HostModel, FacesWithoutAPlaneOrWithTheWrongNormalAreRefused) {
+  struct Case {
+    const char* name;
+    std::vector<double> corners;  // 3 or 4 corners of a face about 1 unit wide
+    std::array<double, 3> normal;
+    bool taken;
+  };
+  const double r = 1 / std::sqrt(2.0);
+  const std::vector<double> square = {0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0};
+  auto lifted = [&](double z) {
+    auto c = square;
+    c[11] = z;
+    return c;
+  };
+  const Case cases[] = {
+      {"a square with its normal", square, {0, 0, 1}, true},
+      {"a triangle with its normal", {0, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 0, 1}, true},
+      {"a slanted triangle with its normal", {1, 0, 0, 0, 1, 0, 0, 0, 1}, {1 / std::sqrt(3.0), 1 / std::sqrt(3.0), 1 / std::sqrt(3.0)}, true},
+      {"a normal longer than 1 that points the right way", square, {0, 0, 2}, true},
+      {"a zero normal", square, {0, 0, 0}, false},
+      {"a zero normal on a degenerate triangle", {0, 0, 0, 1, 0, 0, 1, 0, 0}, {0, 0, 0}, false},
+      {"the normal against the winding", square, {0, 0, -1}, false},
+      {"a normal in the face's plane", square, {1, 0, 0}, false},
+      {"a normal tilted by 45 degrees", square, {0, r, r}, false},
+      {"three corners on a line", {0, 0, 0, 1, 1, 1, 2, 2, 2}, {r, -r, 0}, false},
+      {"a corner 1e-6 off the plane: taken", lifted(1e-6), {0, 0, 1}, true},
+      {"a corner 1e-4 off the plane", lifted(1e-4), {0, 0, 1}, false},
+      {"a corner 0.25 off the plane", lifted(0.25), {0, 0, 1}, false},
+  };
+  const Placement placements[] = {{1.0, {0, 0, 0}}, {0.001, {0, 0, 0}}, {0.001, {1e3, -2e3, 5e2}}};
+  for (const Placement& at : placements) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(c.name) + " at scale " + std::to_string(at.scale));
+      std::vector<double> xyz = c.corners;
+      for (size_t i = 0; i < xyz.size(); ++i) xyz[i] = xyz[i] * at.scale + at.offset[i % 3];
+      CountedPtr<HostBody> body;
+      ASSERT_EQ(At<31>(part.Get(), body.Out()), S_OK);
+      const HRESULT hr = At<72>(body.Get(), static_cast<LONG>(xyz.size() / 3), static_cast<const double*>(xyz.data()),
+                                c.normal.data());
+      EXPECT_EQ(hr, c.taken ? S_OK : E_INVALIDARG);
+      EXPECT_EQ(made->TemporaryBodies().back()->Faces().size(), c.taken ? 1u : 0u);
+    }
+  }
 }
 
 TEST_F(HostModel, BuiltBodyIsAnObjectTheClientReleases) {

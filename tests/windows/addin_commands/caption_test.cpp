@@ -2,10 +2,12 @@
 #include <windows.h>
 
 #include <fstream>
+#include <optional>
 #include <string>
 
 #include "Caption.h"
 #include "DialogDriver.h"
+#include "HelpViewer.h"
 #include "StandInHostTest.h"
 
 namespace {
@@ -46,6 +48,11 @@ TEST_F(Caption, AboutShowsItsBoxTitledWithAFreshCaption) {
   ASSERT_TRUE(report.Ok()) << report.Describe();
   ASSERT_EQ(report.seen.size(), 1u);
   EXPECT_EQ(report.seen[0].owner, nullptr);
+  // The about box's own text, which begins with the caption: not the help warning.
+  EXPECT_EQ(report.seen[0].text,
+            L"Plymora for SolidWorks 2013 version 1.0\n\nImports Wavefront OBJ meshes into part documents, as solid "
+            L"bodies or as 3D-sketch lines.\n\nZENTIK");
+  EXPECT_EQ(report.seen[0].shownMessageBoxStyle, static_cast<int>(MB_ICONINFORMATION | MB_OK));
 }
 
 // The Help command looks for Plymora.chm beside the module named Plymora.dll; in a
@@ -58,16 +65,7 @@ class Help : public Caption {
     m_folder = self;
     m_folder.resize(m_folder.find_last_of(L"\\/") + 1);
     DeleteFileW((m_folder + L"Plymora.chm").c_str());
-    DeleteFileW((m_folder + L"help_recorder.log").c_str());
-    // The shell's "open" for .chm files runs the recorder.
-    const std::wstring command = L"\"" + m_folder + L"help_recorder.exe\" \"%1\"";
-    wchar_t previous[256] = {};
-    DWORD size = sizeof previous;
-    if (RegGetValueW(HKEY_CLASSES_ROOT, L".chm", nullptr, RRF_RT_REG_SZ, nullptr, previous, &size) == ERROR_SUCCESS)
-      m_previousChm = previous;
-    RegSetKeyValueW(HKEY_CLASSES_ROOT, L".chm", nullptr, REG_SZ, L"PlymoraTest.chm", sizeof L"PlymoraTest.chm");
-    RegSetKeyValueW(HKEY_CLASSES_ROOT, L"PlymoraTest.chm\\shell\\open\\command", nullptr, REG_SZ, command.c_str(),
-                    static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
+    m_viewer.emplace(m_folder + L"help_recorder.exe");
     // The owner stays hidden: the driver answers visible windows only.
     m_owner = CreateWindowExW(0, L"STATIC", L"host main window", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
                               nullptr, nullptr, nullptr);
@@ -75,32 +73,12 @@ class Help : public Caption {
   }
   void TearDown() override {
     DestroyWindow(m_owner);
-    RegDeleteTreeW(HKEY_CLASSES_ROOT, L"PlymoraTest.chm");
-    if (m_previousChm.empty())
-      RegDeleteTreeW(HKEY_CLASSES_ROOT, L".chm");
-    else
-      RegSetKeyValueW(HKEY_CLASSES_ROOT, L".chm", nullptr, REG_SZ, m_previousChm.c_str(),
-                      static_cast<DWORD>((m_previousChm.size() + 1) * sizeof(wchar_t)));
+    m_viewer.reset();
     DeleteFileW((m_folder + L"Plymora.chm").c_str());
-    DeleteFileW((m_folder + L"help_recorder.log").c_str());
   }
-  std::wstring Recorded() {
-    const std::wstring log = m_folder + L"help_recorder.log";
-    for (int waited = 0; waited < 10000; waited += 50) {
-      HANDLE f = CreateFileW(log.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-      if (f != INVALID_HANDLE_VALUE) {
-        wchar_t text[1024] = {};
-        DWORD got = 0;
-        ReadFile(f, text, sizeof text - sizeof(wchar_t), &got, nullptr);
-        CloseHandle(f);
-        if (got) return text;
-      }
-      Sleep(50);
-    }
-    return L"";
-  }
+  std::wstring Recorded() { return m_viewer->Opened(); }
   std::wstring m_folder;
-  std::wstring m_previousChm;
+  std::optional<testhelp::HelpViewer> m_viewer;
   HWND m_owner = nullptr;
 };
 

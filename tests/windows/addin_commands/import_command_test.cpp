@@ -138,6 +138,16 @@ TEST_F(ImportCommand, FileDialogIsOwnedByTheHostAndFiltersObjFiles) {
   EXPECT_TRUE(filterShown);
 }
 
+// The options dialog is made with no parent: unlike the file dialog it has no
+// owner, though the host gives its main window.
+TEST_F(ImportCommand, OptionsDialogHasNoOwner) {
+  EXPECT_EQ(Run(Fixture(L"cube.obj"), {{kOptions, ClickButton(IDCANCEL)}}), 0);
+  ASSERT_EQ(m_report.seen.size(), 1u);
+  EXPECT_EQ(m_report.seen[0].caption, L"Plymora for SolidWorks Options");
+  EXPECT_EQ(m_report.seen[0].owner, nullptr);
+  EXPECT_TRUE(host.Documents().empty());
+}
+
 // A name typed without extension gets "obj"; the dialog's path is not tested for
 // ".obj", so a file of another extension picked there is read as it is.
 TEST_F(ImportCommand, FileDialogPathGetsTheDefaultExtensionAndNoObjTest) {

@@ -4,9 +4,11 @@
 #include <cstring>
 #include <cwctype>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "AfxWin.h"
 #include "DialogDriver.h"
 #include "OptionsDlg.h"
 #include "Settings.h"
@@ -44,11 +46,37 @@ using test_settings::Stored;
 Stored ReadStored() { return test_settings::Read(); }
 void Store(const Stored& s) { test_settings::Store(s); }
 
+// The dialog runs as the add-in runs it: under the add-in's own module state.
 class OptionsDialog : public ::testing::Test {
  protected:
-  void SetUp() override { test_settings::Clear(); }
-  void TearDown() override { test_settings::Clear(); }
+  void SetUp() override {
+    test_settings::Clear();
+    m_state.emplace(AfxGetStaticModuleState());
+  }
+  void TearDown() override {
+    m_state.reset();
+    test_settings::Clear();
+  }
+  std::optional<AFX_MAINTAIN_STATE> m_state;
 };
+
+// Under the host program's state, current until the add-in switches, the
+// template is not found, so no dialog shows; the add-in's own state finds it.
+TEST(OptionsDialogModule, TemplateIsFoundOnlyUnderTheAddinsModuleState) {
+  EXPECT_NE(AfxGetResourceHandle(), AfxGetStaticModuleState()->m_hCurrentResourceHandle);
+  EXPECT_EQ(AfxGetResourceHandle(), GetModuleHandleW(nullptr));
+  {
+    CPlymoraOptionsDlg dialog;
+    standin::DialogReport report = standin::RunAnswering({}, [&] { EXPECT_EQ(dialog.DoModal(), -1); });
+    EXPECT_TRUE(report.Ok()) << report.Describe();
+    EXPECT_TRUE(report.seen.empty());
+  }
+  AFX_MANAGE_STATE(AfxGetStaticModuleState());
+  CPlymoraOptionsDlg dialog;
+  standin::DialogReport report =
+      standin::RunAnswering({{kOptionsWindow, standin::ClickButton(IDCANCEL)}}, [&] { EXPECT_EQ(dialog.DoModal(), IDCANCEL); });
+  EXPECT_TRUE(report.Ok()) << report.Describe();
+}
 
 TEST_F(OptionsDialog, FirstRunShowsDefaultsAndOkWritesAllFive) {
   struct Seen {
@@ -220,6 +248,44 @@ TEST_F(OptionsDialog, MarkingTheSketchButtonKeepsTheOtherControls) {
   EXPECT_EQ(ReadStored(), (Stored{1, 3, 1, 1, 1}));
 }
 
+// The settings' key and value names as they stand, written and read straight
+// through the registry, not through the add-in's own names for them.
+TEST_F(OptionsDialog, SettingsLiveUnderTheirOwnNamesInTheRegistry) {
+  const wchar_t* const key = L"Software\\ZENTIK\\Plymora for SolidWorks";
+  const wchar_t* const names[] = {L"Import As", L"Units", L"MultiBody", L"Y Up", L"Progress"};
+  const DWORD before[] = {1, 4, 0, 0, 1};
+  for (size_t i = 0; i < 5; ++i)
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, key, names[i], REG_DWORD, &before[i], sizeof(DWORD)), ERROR_SUCCESS);
+  bool sketch = false, multiBody = true, yUp = true, progress = false;
+  int units = -2;
+  CPlymoraOptionsDlg dialog;
+  EXPECT_EQ(RunDialog(
+                dialog,
+                [&](HWND d) {
+                  sketch = Checked(d, IDC_IMPORT_AS_3DSKETCH);
+                  units = Selection(d);
+                  multiBody = Checked(d, IDC_MULTIBODY);
+                  yUp = Checked(d, IDC_YUP);
+                  progress = Checked(d, IDC_PROGRESS);
+                  Press(d, IDC_IMPORT_AS_SOLID);
+                  SendDlgItemMessageW(d, IDC_UNITS, CB_SETCURSEL, 2, 0);
+                  Set(d, IDC_MULTIBODY, true);
+                  Set(d, IDC_YUP, true);
+                  Set(d, IDC_PROGRESS, false);
+                },
+                IDOK),
+            IDOK);
+  EXPECT_TRUE(sketch && !multiBody && !yUp && progress);
+  EXPECT_EQ(units, 4);
+  const DWORD after[] = {0, 2, 1, 1, 0};
+  for (size_t i = 0; i < 5; ++i) {
+    DWORD value = 0xFFFF, size = sizeof value;
+    EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, key, names[i], RRF_RT_REG_DWORD, nullptr, &value, &size), ERROR_SUCCESS)
+        << "value " << i;
+    EXPECT_EQ(value, after[i]) << "value " << i;
+  }
+}
+
 // Reads a sz_Or_Ord field of a dialog template: 0 = none, 0xFFFF = ordinal, else a string.
 std::wstring ReadSzOrOrd(const WORD*& p) {
   if (*p == 0) {
@@ -263,11 +329,11 @@ TEST_F(OptionsDialog, TemplateHasTheControlsInOrder) {
   };
   // The template and its list are US English resources.
   const WORD kUsEnglish = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
-  EXPECT_NE(FindResourceExW(nullptr, MAKEINTRESOURCEW(5), MAKEINTRESOURCEW(IDD_PLYMORA_OPTIONS), kUsEnglish), nullptr);
-  EXPECT_NE(FindResourceExW(nullptr, MAKEINTRESOURCEW(240), MAKEINTRESOURCEW(IDD_PLYMORA_OPTIONS), kUsEnglish), nullptr);
-  HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(IDD_PLYMORA_OPTIONS), MAKEINTRESOURCEW(5));  // RT_DIALOG
+  EXPECT_NE(FindResourceExW(AfxGetResourceHandle(), MAKEINTRESOURCEW(5), MAKEINTRESOURCEW(IDD_PLYMORA_OPTIONS), kUsEnglish), nullptr);
+  EXPECT_NE(FindResourceExW(AfxGetResourceHandle(), MAKEINTRESOURCEW(240), MAKEINTRESOURCEW(IDD_PLYMORA_OPTIONS), kUsEnglish), nullptr);
+  HRSRC found = FindResourceW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDD_PLYMORA_OPTIONS), MAKEINTRESOURCEW(5));  // RT_DIALOG
   ASSERT_NE(found, nullptr);
-  const auto* base = static_cast<const BYTE*>(LockResource(LoadResource(nullptr, found)));
+  const auto* base = static_cast<const BYTE*>(LockResource(LoadResource(AfxGetResourceHandle(), found)));
   const WORD* p = reinterpret_cast<const WORD*>(base);
   ASSERT_EQ(p[0], 1);  // DIALOGEX
   ASSERT_EQ(p[1], 0xFFFF);
@@ -332,9 +398,9 @@ TEST_F(OptionsDialog, TemplateHasTheControlsInOrder) {
 
 // The dialog-initialisation list: five packed records for the units list, then a zero word.
 TEST_F(OptionsDialog, InitialisationListFillsTheUnits) {
-  HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(IDD_PLYMORA_OPTIONS), MAKEINTRESOURCEW(240));
+  HRSRC found = FindResourceW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDD_PLYMORA_OPTIONS), MAKEINTRESOURCEW(240));
   ASSERT_NE(found, nullptr);
-  const auto* data = static_cast<const BYTE*>(LockResource(LoadResource(nullptr, found)));
+  const auto* data = static_cast<const BYTE*>(LockResource(LoadResource(AfxGetResourceHandle(), found)));
   const std::vector<std::pair<const char*, DWORD>> records = {
       {"Millimeters", 12}, {"Centimeters", 12}, {"Meters", 7}, {"Inches", 7}, {"Feet", 5}};
   size_t at = 0;

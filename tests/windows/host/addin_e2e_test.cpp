@@ -14,6 +14,7 @@
 
 #include "AddinLoader.h"
 #include "DialogDriver.h"
+#include "PlymoraInHost.h"
 #include "StandInHostTest.h"
 #include "SwHost.h"
 #include "WindowsHost.h"
@@ -22,24 +23,7 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-const wchar_t kTitle[] = L"Plymora for SolidWorks";
-
-// Registers the DLL in the prefix once, as its installation would.
-CLSID RegisteredPlymora() {
-  static CLSID clsid = [] {
-    HMODULE dll = LoadLibraryW(PLYMORA_DLL);
-    EXPECT_NE(dll, nullptr);
-    auto registerServer = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
-        reinterpret_cast<void*>(GetProcAddress(dll, "DllRegisterServer")));
-    EXPECT_EQ(registerServer ? registerServer() : E_FAIL, S_OK);
-    CLSID found{};
-    for (const standin::AddinEntry& e : standin::RegisteredAddins())
-      if (e.title == kTitle) found = e.clsid;
-    for (WORD major : standin::kHostTypeLibraryMajors) standin::RegisterHostTypeLibrary(major);
-    return found;
-  }();
-  return clsid;
-}
+using plymorahost::RegisteredPlymora;
 
 class AddinEndToEnd : public standin::StandInHostTest {
  protected:
@@ -123,6 +107,13 @@ TEST_F(AddinEndToEnd, ConnectionMakesTheHostCallsInOrder) {
       expected.push_back(line);
   }
   EXPECT_EQ(Normalised(host.Log()), expected);
+  // Every callback name it registered is one its callback object answers.
+  EXPECT_EQ(loader.CallbackProblems(), Lines{});
+  Lines resolved;
+  for (const standin::CallbackName& c : host.Connection().ResolvedCallbacks())
+    resolved.push_back(standin::Utf8(c.registeredBy + L" " + c.name + L" ") + std::to_string(c.dispid));
+  EXPECT_EQ(resolved, (Lines{"File Open item *.obj Plymora_Open 9", "command Import Plymora_Import 5",
+                             "command Help Plymora_Help 6", "command About Plymora_About 8"}));
   EXPECT_EQ(windows.Events().Log(), (std::vector<std::string>{"Advise 1"}));
   EXPECT_EQ(windows.Events().SinkCount(), 1u);
   EXPECT_NE(host.Connection().CallbackObject(1), nullptr);
@@ -263,49 +254,23 @@ TEST_F(AddinEndToEnd, SwHostRunsTheAddinFromTheCommandLine) {
 // loads the registered add-in, calls every callback by name, fires the handled
 // events and one that is not, disconnects and lets go.
 TEST_F(AddinEndToEnd, SwHostProgramRunsTheRegisteredAddin) {
-  wchar_t folder[MAX_PATH] = {};
-  GetTempPathW(MAX_PATH, folder);
-  wchar_t outPath[MAX_PATH] = {};
-  ASSERT_NE(GetTempFileNameW(folder, L"swh", 0, outPath), 0u);
-  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-  HANDLE output = CreateFileW(outPath, GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(output, INVALID_HANDLE_VALUE);
   const std::wstring caption = L"\"Plymora for SolidWorks 2012 version 1.0\"";
-  std::wstring command = std::wstring(L"\"") + SWHOST_EXE + L"\" --revision 20.0.0 --window-timeout 5000" +
-                         L" --answer Open 2 --answer " + caption + L" 1" +
-                         L" --answer \"Plymora for SolidWorks Options\" 2" +
-                         L" --call Plymora_Import --call Plymora_Help --call Plymora_About" +
-                         L" --call Plymora_Open Z:\\no\\such\\file.obj" +
-                         L" --fire 4 --fire 5 --fire 11 --fire 12 --fire 7";
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = output;
-  startup.hStdError = output;
-  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  PROCESS_INFORMATION process = {};
-  const BOOL started =
-      CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
-  CloseHandle(output);
-  ASSERT_TRUE(started) << GetLastError();
-  DWORD code = WAIT_TIMEOUT;
-  if (WaitForSingleObject(process.hProcess, 90000) == WAIT_OBJECT_0) GetExitCodeProcess(process.hProcess, &code);
-  else TerminateProcess(process.hProcess, 1);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  std::string report;
-  {
-    std::ifstream in(outPath, std::ios::binary);
-    report.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
-  DeleteFileW(outPath);
-  report.erase(std::remove(report.begin(), report.end(), '\r'), report.end());  // the program's text-mode output
-
+  const plymorahost::ProgramRun run = plymorahost::RunSwHostProgram(
+      std::wstring(L"--revision 20.0.0 --window-timeout 5000") + L" --answer Open 2 --answer " + caption + L" 1" +
+      L" --answer \"Plymora for SolidWorks Options\" 2" +
+      L" --call Plymora_Import --call Plymora_Help --call Plymora_About" +
+      L" --call Plymora_Open Z:\\no\\such\\file.obj" + L" --fire 4 --fire 5 --fire 11 --fire 12 --fire 7");
+  const DWORD code = run.code;
+  const std::string& report = run.output;
   EXPECT_EQ(code, 0u) << report;
   wchar_t clsidText[64] = {};
   StringFromGUID2(clsid, clsidText, 64);
   for (const std::string& line :
        {"add-in " + standin::Utf8(clsidText) + " 'Plymora for SolidWorks'\n", std::string("  connect cookie 1: 0x00000000 ok -1\n"),
+        std::string("  callback Plymora_Open of File Open item *.obj: dispid 9\n"),
+        std::string("  callback Plymora_Import of command Import: dispid 5\n"),
+        std::string("  callback Plymora_Help of command Help: dispid 6\n"),
+        std::string("  callback Plymora_About of command About: dispid 8\n"),
         std::string("  call Plymora_Import dispid 5: 0x00000000\n"), std::string("  call Plymora_Help dispid 6: 0x00000000\n"),
         std::string("  call Plymora_About dispid 8: 0x00000000\n"),
         std::string("  call Plymora_Open(Z:\\no\\such\\file.obj) dispid 9: 0x00000000\n"),
@@ -315,6 +280,15 @@ TEST_F(AddinEndToEnd, SwHostProgramRunsTheRegisteredAddin) {
         std::string("  add-in references left: 0\n"), std::string("  host references held by the add-in: 0\n"),
         std::string("  no reference left either way\n")})
     EXPECT_NE(report.find(line), std::string::npos) << line << "\nin\n" << report;
+  // Help and About each showed their own box, told apart by its text: the window
+  // lines of a call come just before the call's line.
+  for (const std::string& shown :
+       {std::string("  window 'Plymora for SolidWorks 2012 version 1.0' (#32770) text 'Error displaying Plymora for "
+                    "SolidWorks help file.' style 0x30 no owner: answered\n  call Plymora_Help dispid 6"),
+        std::string("  window 'Plymora for SolidWorks 2012 version 1.0' (#32770) text 'Plymora for SolidWorks 2012 "
+                    "version 1.0\n\nImports Wavefront OBJ meshes into part documents, as solid bodies or as 3D-sketch "
+                    "lines.\n\nZENTIK' style 0x40 no owner: answered\n  call Plymora_About dispid 8")})
+    EXPECT_NE(report.find(shown), std::string::npos) << shown << "\nin\n" << report;
   // Each command's first window was answered; none had to be closed.
   EXPECT_NE(report.find("window 'Open'"), std::string::npos) << report;
   EXPECT_NE(report.find("window 'Plymora for SolidWorks Options'"), std::string::npos) << report;

@@ -12,9 +12,14 @@ namespace {
 
 const CLSID kFakeAddin = {0x5354414E, 0x00F0, 0x4D48, {0x8F, 0x00, 0x53, 0x54, 0x41, 0x4E, 0x44, 0xF0}};
 
+// The callback name of the fake add-in's File Open item: "Warn" unless a test
+// makes it register a name it does not answer.
+const wchar_t* g_openCallback = L"Warn";
+
 // Connect registers the add-in's callbacks with the host (application method 155)
-// and keeps the application; disconnect lets it go. Its one callback, "Warn",
-// shows a warning box and waits for it.
+// and a File Open item for *.fak (method 247), and keeps the application;
+// disconnect lets it go. Its one callback, "Warn", shows a warning box and waits
+// for it.
 class FakeAddin final : public IDispatch {
  public:
   virtual ~FakeAddin() = default;
@@ -59,6 +64,10 @@ class FakeAddin final : public IDispatch {
       app->QueryInterface(IID_HostApplication, reinterpret_cast<void**>(&outer->m_app));
       VARIANT_BOOL registered = VARIANT_FALSE;
       HostOp::SetAddinCallbackInfo(outer->m_app, 0, outer, cookie, &registered);
+      BSTR callback = SysAllocString(g_openCallback), filter = SysAllocString(L"Fake files"),
+           extension = SysAllocString(L"fak"), empty = SysAllocString(L"");
+      HostOp::AddFileOpenItem(outer->m_app, cookie, callback, filter, extension, empty, empty, &registered);
+      for (BSTR b : {callback, filter, extension, empty}) SysFreeString(b);
       *ok = VARIANT_TRUE;
       return S_OK;
     }
@@ -120,7 +129,8 @@ TEST(SwHost, ReportsAndAnswersOrClosesTheWindowsAnAddinShows) {
     const std::string report = out.str();
     const std::string window =
         std::string("  window 'Fake add-in' (#32770) text 'careful' style 0x30 no owner: ") + c.outcome + "\n";
-    for (const std::string& line : {std::string("  connect cookie 1: 0x00000000 ok -1\n"), window,
+    for (const std::string& line : {std::string("  connect cookie 1: 0x00000000 ok -1\n"),
+                                    std::string("  callback Warn of File Open item *.fak: dispid 1\n"), window,
                                     std::string("  call Warn dispid 1: 0x00000000\n"),
                                     std::string("  call Nothing: unknown name 0x80020006\n"),
                                     std::string("  add-in references left: 0\n"),
@@ -128,6 +138,30 @@ TEST(SwHost, ReportsAndAnswersOrClosesTheWindowsAnAddinShows) {
       EXPECT_NE(report.find(line), std::string::npos) << line << "\nin\n" << report;
   }
   CoRevokeClassObject(registration);
+}
+
+// A File Open item whose callback name the add-in does not answer could never be
+// run: swhost says so and the run fails.
+TEST(SwHost, ACallbackNameTheAddinDoesNotAnswerFailsTheRun) {
+  FakeFactory factory;
+  DWORD registration = 0;
+  ASSERT_EQ(CoRegisterClassObject(kFakeAddin, &factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &registration),
+            S_OK);
+  g_openCallback = L"Wran";
+  wchar_t text[64] = {};
+  StringFromGUID2(kFakeAddin, text, 64);
+  standin::SwHostOptions options;
+  std::string error;
+  ASSERT_TRUE(standin::ParseSwHostArguments({L"--addin", text}, options, error)) << error;
+  std::ostringstream out;
+  EXPECT_EQ(standin::RunSwHost(options, out), 1) << out.str();
+  g_openCallback = L"Warn";
+  CoRevokeClassObject(registration);
+  const std::string report = out.str();
+  for (const char* line :
+       {"  CALLBACK NOT ANSWERED: File Open item *.fak: 'Wran' is not answered by the add-in (0x80020006)\n",
+        "  no reference left either way\n", "  CALLBACK NAMES NOT ANSWERED: 1\n"})
+    EXPECT_NE(report.find(line), std::string::npos) << line << "\nin\n" << report;
 }
 
 }  // namespace

@@ -319,6 +319,56 @@ TEST_F(HostConnectionTest, HoldsOneCallbackObjectPerCookie) {
   EXPECT_EQ(b.refs, 1);
 }
 
+// Every registered callback name is asked of the callback object of its cookie;
+// one the add-in does not answer, an empty one, and one with no object to ask are
+// problems, each naming what registered it.
+TEST_F(HostConnectionTest, RegisteredCallbackNamesAreResolvedByTheCallbackObject) {
+  struct Named : Callbacks {
+    std::vector<std::wstring> asked;
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
+      if (count != 1) return E_INVALIDARG;
+      asked.push_back(names[0]);
+      const std::wstring n = names[0];
+      if (n == L"Open") *ids = 9;
+      else if (n == L"Import") *ids = 5;
+      else return DISP_E_UNKNOWNNAME;
+      return S_OK;
+    }
+  } callbacks;
+  HostApplication* app = host.Application();
+  VARIANT_BOOL ok;
+  ASSERT_EQ(At<155>(app, LONG{0}, static_cast<IDispatch*>(&callbacks), LONG{2}, &ok), S_OK);
+  BstrHolder open(L"Open"), other(L"OtherOpen"), filter(L"F"), obj(L"obj"), stl(L"stl"), empty(L"");
+  ASSERT_EQ(At<247>(app, LONG{2}, open.Get(), filter.Get(), obj.Get(), empty.Get(), empty.Get(), &ok), S_OK);
+  ASSERT_EQ(At<247>(app, LONG{3}, other.Get(), filter.Get(), stl.Get(), empty.Get(), empty.Get(), &ok), S_OK);
+  CountedPtr<HostCommandManager> manager = Manager(2);
+  BstrHolder name(L"G");
+  CountedPtr<HostCommandGroup> group;
+  ASSERT_EQ(At<7>(manager.Get(), LONG{1}, name.Get(), name.Get(), name.Get(), LONG{-1}, group.Out()), S_OK);
+  for (const wchar_t* callback : {L"Import", L"Imprt", L""}) {
+    BstrHolder item(L"Item"), cb(callback);
+    LONG index = 0;
+    ASSERT_EQ(At<34>(group.Get(), item.Get(), LONG{-1}, item.Get(), item.Get(), LONG{0}, cb.Get(), empty.Get(), LONG{0},
+                     LONG{3}, &index),
+              S_OK);
+  }
+  const std::vector<standin::CallbackName>& resolved = host.Connection().ResolveCallbacks(2);
+  ASSERT_EQ(resolved.size(), 4u) << "the other cookie's File Open item is not this add-in's";
+  EXPECT_EQ(resolved[0].registeredBy, L"File Open item *.obj");
+  EXPECT_EQ(resolved[0].dispid, 9);
+  EXPECT_EQ(resolved[1].dispid, 5);
+  EXPECT_TRUE(resolved[0].Answered() && resolved[1].Answered());
+  EXPECT_EQ(resolved[2].result, DISP_E_UNKNOWNNAME);
+  EXPECT_EQ(callbacks.asked, (std::vector<std::wstring>{L"Open", L"Import", L"Imprt"}));
+  EXPECT_EQ(host.Connection().CallbackProblems(),
+            (Lines{"command Item: 'Imprt' is not answered by the add-in (0x80020006)", "command Item: no callback name"}));
+  // Without a callback object nothing can be asked.
+  EXPECT_TRUE(host.Connection().ForgetCallbacks(2));
+  host.Connection().ResolveCallbacks(2);
+  EXPECT_EQ(host.Connection().CallbackProblems()[0], "File Open item *.obj: 'Open' has no callback object registered");
+  EXPECT_EQ(host.Connection().CallbackProblems().size(), 4u);
+}
+
 TEST(HostConnectionReferences, AGroupKeptByTheClientIsReported) {
   standin::StandInHost host;
   CountedPtr<HostCommandManager> manager;

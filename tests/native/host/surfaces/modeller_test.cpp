@@ -197,14 +197,19 @@ TEST_F(Modeller, PlanarFacesSewWithSurfaceFaces) {
   const P3 cube[8] = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0, 0, 1}, {1, 0, 1}, {1, 1, 1}, {0, 1, 1}};
   const std::vector<std::vector<int>> quads = {{0, 3, 2, 1}, {0, 1, 5, 4}, {3, 7, 6, 2}, {0, 4, 7, 3}, {1, 2, 6, 5}};
   auto corner = [&](int i) { return P3{side * cube[i][0], side * cube[i][1], side * cube[i][2]}; };
-  auto addQuads = [&](HostBody* body, const std::vector<std::vector<int>>& faces, double bend = 0) {
+  auto addQuads = [&](HostBody* body, const std::vector<std::vector<int>>& faces, double bend = 0,
+                      HRESULT expected = S_OK) {
     for (const auto& q : faces) {
       double xyz[12];
       for (size_t c = 0; c < 4; ++c)
         for (size_t a = 0; a < 3; ++a) xyz[3 * c + a] = corner(q[c])[a];
+      // The outward normal of the unbent face, from its corners' winding.
+      const P3 a = corner(q[0]), b = corner(q[1]), c = corner(q[2]);
+      const double normal[3] = {(b[1] - a[1]) * (c[2] - a[2]) - (b[2] - a[2]) * (c[1] - a[1]),
+                                (b[2] - a[2]) * (c[0] - a[0]) - (b[0] - a[0]) * (c[2] - a[2]),
+                                (b[0] - a[0]) * (c[1] - a[1]) - (b[1] - a[1]) * (c[0] - a[0])};
       xyz[2] += bend;  // lifts the first corner out of the face's plane
-      const double normal[3] = {0, 0, 1};
-      ASSERT_EQ(At<72>(body, LONG{4}, static_cast<const double*>(xyz), static_cast<const double*>(normal)), S_OK);
+      ASSERT_EQ(At<72>(body, LONG{4}, static_cast<const double*>(xyz), static_cast<const double*>(normal)), expected);
     }
   };
   const LoopIn topLoop({Line(corner(4), corner(5)), Line(corner(4), corner(7)), Line(corner(7), corner(6)),
@@ -221,11 +226,12 @@ TEST_F(Modeller, PlanarFacesSewWithSurfaceFaces) {
   }
   {
     CountedPtr<HostBody> body = NewBody();
-    addQuads(body.Get(), {quads[0]}, 0.001);
+    // A bent face is refused where it is added, so it never reaches the kernel,
+    // and the body has a hole.
+    addQuads(body.Get(), {quads[0]}, 0.001, E_INVALIDARG);
     addQuads(body.Get(), {quads.begin() + 1, quads.end()});
     AddTrimmedPlane(body.Get(), PlaneIn{corner(4), {0, 0, 1}}, topLoop);
     EXPECT_EQ(Build(body.Get()), E_FAIL);
-    EXPECT_NE(Temporary().BuildProblem().find("not in one plane"), std::string::npos) << Temporary().BuildProblem();
   }
   {
     CountedPtr<HostBody> body = NewBody();

@@ -141,7 +141,8 @@ TEST(ON_Arc, BoxesHoldTheArcTightly) {
   const ON_Plane tilted(ON_3dPoint(1, -2, 3), ON_3dVector(1, 2, 2));
   const ON_Arc arcs[] = {ON_Arc(ON_Circle(ON_origin, 2), 0.5 * ON_PI), ON_Arc(ON_Circle(ON_origin, 2), 3.0),
                          ON_Arc(ON_Circle(tilted, 1.5), 1.0), ON_Arc(ON_Circle(tilted, 1.5), -4.0),
-                         ON_Arc(ON_Circle(tilted, 1.5), 2 * ON_PI)};
+                         ON_Arc(ON_Circle(tilted, 1.5), 2 * ON_PI),
+                         ON_Arc(ON_Circle(tilted, 1.5), ON_Interval(100.0, 104.5))};  // angles far from 0
   for (const ON_Arc& arc : arcs) {
     const ON_BoundingBox box = arc.BoundingBox(), sampled = Sampled(arc, 100000);
     ASSERT_TRUE(box.IsValid());
@@ -225,6 +226,31 @@ TEST(ON_Arc, MotionsAndReversal) {
   EXPECT_NEAR(arc.EndPoint().DistanceTo(s), 0.0, 1e-14);
   EXPECT_NEAR(arc.MidPoint().DistanceTo(mid), 0.0, 1e-14);
   EXPECT_TRUE(arc.IsValid());
+}
+
+TEST(ON_Line, PointsAndDistances) {
+  const ON_Line line(ON_3dPoint(0.1, 0.2, 0.3), ON_3dPoint(0.7, -0.9, 1.3));
+  EXPECT_EQ(line.PointAt(0), line.from);  // the ends exactly
+  EXPECT_EQ(line.PointAt(1), line.to);
+  EXPECT_NEAR(line.PointAt(2).DistanceTo(line.to + line.Direction()), 0.0, 1e-15);
+  EXPECT_NEAR(line.DistanceTo(line.from - line.Direction()), line.Length(), 1e-15);  // to the segment, not the line
+  EXPECT_NEAR(line.ClosestPointTo(line.PointAt(0.25) + ON_CrossProduct(line.Direction(), ON_zaxis)).DistanceTo(
+                  line.PointAt(0.25)), 0.0, 1e-15);
+  const ON_Line point(ON_3dPoint(1, 1, 1), ON_3dPoint(1, 1, 1));
+  EXPECT_FALSE(point.IsValid());
+  double t = 5;
+  EXPECT_FALSE(point.ClosestPointTo(ON_origin, &t));
+  EXPECT_EQ(point.DistanceTo(ON_3dPoint(1, 1, 3)), 2.0);
+  EXPECT_TRUE(point.Tangent().IsZero());
+
+  ON_Polyline polyline;
+  EXPECT_EQ(polyline.PointAt(0.5), ON_3dPoint::UnsetPoint);
+  for (const ON_3dPoint& p : {ON_3dPoint(0, 0, 0), ON_3dPoint(3, 0, 0), ON_3dPoint(3, 4, 0)}) polyline.Append(p);
+  EXPECT_EQ(polyline.SegmentCount(), 2);
+  EXPECT_EQ(polyline.Length(), 7.0);
+  EXPECT_EQ(polyline.PointAt(1.5), ON_3dPoint(3, 2, 0));
+  EXPECT_EQ(polyline.PointAt(-1), ON_3dPoint(0, 0, 0));  // clamped to the ends
+  EXPECT_EQ(polyline.PointAt(9), ON_3dPoint(3, 4, 0));
 }
 
 TEST(ON_LineCurve, DomainsAssignmentAndMotion) {
@@ -326,6 +352,49 @@ TEST(ON_CurveArray, OwnsAndDeletesItsCurves) {
     EXPECT_EQ(CountedCurve::s_alive, 1);
   }
   EXPECT_EQ(CountedCurve::s_alive, 0);  // the destructor deletes what is left
+}
+
+}  // namespace
+
+namespace {
+
+// The value arrays that hold lines, polylines, arcs and NURBS curves: every
+// element its own deep copy, so nothing is freed twice or shared.
+TEST(ON_ClassArray, HoldsCurveKindsAsValues) {
+  ON_ClassArray<ON_Polyline> polylines;
+  ON_ClassArray<ON_NurbsCurve> curves;
+  ON_ClassArray<ON_Arc> arcs;
+  ON_ClassArray<ON_Line> lines;
+  ON_Polyline work;
+  ON_NurbsCurve curve;
+  for (int i = 0; i < 20; ++i) {
+    work.Empty();
+    for (int k = 0; k <= i % 4; ++k) work.Append(ON_3dPoint(i, k, 0));
+    polylines.Append(work);
+    const ON_3dPoint pts[3] = {{0, 0, 0}, {1, 1, 0}, {static_cast<double>(i), 0, 0}};
+    curve.CreateClampedUniformNurbs(3, 3, 3, pts, 1.0);
+    curves.Append(curve);
+    arcs.Append(ON_Arc(ON_Circle(ON_3dPoint(i, 0, 0), 1), 1.0));
+    lines.Append(ON_Line(ON_origin, ON_3dPoint(i, 0, 0)));
+  }
+  work.Empty();
+  curve.Destroy();
+  for (int i = 0; i < 20; ++i) {
+    EXPECT_EQ(polylines[i].Count(), i % 4 + 1);
+    EXPECT_EQ(polylines[i][0], ON_3dPoint(i, 0, 0));
+    EXPECT_EQ(curves[i].PointAtEnd(), ON_3dPoint(i, 0, 0));
+    EXPECT_EQ(arcs[i].Center(), ON_3dPoint(i, 0, 0));
+    EXPECT_EQ(lines[i].to, ON_3dPoint(i, 0, 0));
+  }
+  ON_ClassArray<ON_NurbsCurve> copy(curves);
+  curves.Destroy();
+  EXPECT_EQ(copy[7].PointAtEnd(), ON_3dPoint(7, 0, 0));
+  // Too few points for the order: an empty curve, copied as one.
+  const ON_3dPoint two[2] = {{0, 0, 0}, {1, 0, 0}};
+  EXPECT_FALSE(curve.CreateClampedUniformNurbs(3, 3, 2, two, 1.0));
+  copy.Append(curve);
+  EXPECT_EQ(copy[20].CVCount(), 0);
+  EXPECT_FALSE(copy[20].IsValid());
 }
 
 }  // namespace
