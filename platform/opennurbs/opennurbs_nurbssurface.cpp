@@ -1,10 +1,10 @@
 #include "opennurbs_nurbssurface.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <vector>
 
+#include "opennurbs_cv.h"
 #include "opennurbs_nurbscurve.h"
 
 namespace {
@@ -16,26 +16,8 @@ constexpr long long kMaxDoubles = std::numeric_limits<int>::max();
 // hostile count from allocating or computing without end.
 constexpr int kMaxDerivatives = 64;
 
-// Grows a block of doubles owned by the surface (capacity 0: not owned, never freed).
-bool Reserve(double*& p, int& capacity, int needed) {
-  if (needed <= capacity && p) return true;
-  if (needed <= 0) return false;
-  double* q = static_cast<double*>(std::calloc(static_cast<size_t>(needed), sizeof(double)));
-  if (!q) return false;
-  if (p && capacity > 0) {
-    std::memcpy(q, p, sizeof(double) * static_cast<size_t>(capacity));
-    std::free(p);
-  }
-  p = q;
-  capacity = needed;
-  return true;
-}
-
-void Release(double*& p, int& capacity) {
-  if (p && capacity > 0) std::free(p);
-  p = nullptr;
-  capacity = 0;
-}
+using on_detail::ReleaseDoubles;
+using on_detail::ReserveDoubles;
 
 bool Direction(int dir) { return dir == 0 || dir == 1; }
 
@@ -79,10 +61,10 @@ ON_NurbsSurface::~ON_NurbsSurface() { Destroy(); }
 
 void ON_NurbsSurface::Destroy() {
   for (int dir = 0; dir < 2; ++dir) {
-    Release(m_knot[dir], m_knot_capacity[dir]);
+    ReleaseDoubles(m_knot[dir], m_knot_capacity[dir]);
     m_order[dir] = m_cv_count[dir] = m_cv_stride[dir] = 0;
   }
-  Release(m_cv, m_cv_capacity);
+  ReleaseDoubles(m_cv, m_cv_capacity);
   m_dim = m_is_rat = 0;
 }
 
@@ -96,9 +78,9 @@ bool ON_NurbsSurface::Create(int dimension, bool bIsRational, int order0, int or
   const long long row = size * cv_count1;
   if (row > kMaxDoubles || row * cv_count0 > kMaxDoubles || knots0 > kMaxDoubles || knots1 > kMaxDoubles)
     return false;
-  if (!Reserve(m_knot[0], m_knot_capacity[0], static_cast<int>(knots0)) ||
-      !Reserve(m_knot[1], m_knot_capacity[1], static_cast<int>(knots1)) ||
-      !Reserve(m_cv, m_cv_capacity, static_cast<int>(row * cv_count0))) {
+  if (!ReserveDoubles(m_knot[0], m_knot_capacity[0], static_cast<int>(knots0)) ||
+      !ReserveDoubles(m_knot[1], m_knot_capacity[1], static_cast<int>(knots1)) ||
+      !ReserveDoubles(m_cv, m_cv_capacity, static_cast<int>(row * cv_count0))) {
     Destroy();
     return false;
   }
@@ -169,36 +151,20 @@ double ON_NurbsSurface::Weight(int i, int j) const {
 bool ON_NurbsSurface::SetCV(int i, int j, const ON_3dPoint& point) {
   double* cv = CV(i, j);
   if (!cv) return false;
-  for (int k = 0; k < m_dim; ++k) cv[k] = k < 3 ? point[k] : 0.0;
-  if (m_is_rat) cv[m_dim] = 1.0;
+  on_detail::SetCV(m_dim, m_is_rat != 0, cv, point);
   return true;
 }
 
 bool ON_NurbsSurface::SetCV(int i, int j, const ON_4dPoint& point) {
   double* cv = CV(i, j);
-  if (!cv) return false;
-  if (m_is_rat) {
-    for (int k = 0; k < m_dim; ++k) cv[k] = k < 3 ? point[k] : 0.0;
-    cv[m_dim] = point.w;
-    return true;
-  }
-  if (point.w == 0.0) return false;
-  const double s = 1.0 / point.w;
-  for (int k = 0; k < m_dim; ++k) cv[k] = k < 3 ? point[k] * s : 0.0;
-  return true;
+  return cv && on_detail::SetCV(m_dim, m_is_rat != 0, cv, point);
 }
 
 bool ON_NurbsSurface::GetCV(int i, int j, ON_3dPoint& point) const {
   const double* cv = CV(i, j);
-  double s = 1.0;
-  if (cv && m_is_rat) s = cv[m_dim] != 0.0 ? 1.0 / cv[m_dim] : 0.0;
-  if (!cv || s == 0.0) {
-    point = ON_3dPoint::UnsetPoint;
-    return false;
-  }
-  point = ON_3dPoint(0.0, 0.0, 0.0);
-  for (int k = 0; k < m_dim && k < 3; ++k) point[k] = cv[k] * s;
-  return true;
+  if (cv) return on_detail::GetCV(m_dim, m_is_rat != 0, cv, point);
+  point = ON_3dPoint::UnsetPoint;
+  return false;
 }
 
 bool ON_NurbsSurface::GetCV(int i, int j, ON_4dPoint& point) const {
@@ -207,8 +173,7 @@ bool ON_NurbsSurface::GetCV(int i, int j, ON_4dPoint& point) const {
     point = ON_4dPoint(ON_UNSET_VALUE, ON_UNSET_VALUE, ON_UNSET_VALUE, ON_UNSET_VALUE);
     return false;
   }
-  point = ON_4dPoint(0.0, 0.0, 0.0, m_is_rat ? cv[m_dim] : 1.0);
-  for (int k = 0; k < m_dim && k < 3; ++k) point[k] = cv[k];
+  on_detail::GetCV(m_dim, m_is_rat != 0, cv, point);
   return true;
 }
 
@@ -219,14 +184,14 @@ bool ON_NurbsSurface::MakeRational() {
   const long long total = static_cast<long long>(size) * m_cv_count[0] * m_cv_count[1];
   double* cv = nullptr;
   int capacity = 0;
-  if (total > kMaxDoubles || !Reserve(cv, capacity, static_cast<int>(total))) return false;
+  if (total > kMaxDoubles || !ReserveDoubles(cv, capacity, static_cast<int>(total))) return false;
   for (int i = 0; i < m_cv_count[0]; ++i)
     for (int j = 0; j < m_cv_count[1]; ++j) {
       double* p = cv + (static_cast<size_t>(i) * m_cv_count[1] + j) * size;
       std::memcpy(p, At(i, j), sizeof(double) * static_cast<size_t>(dim));
       p[dim] = 1.0;
     }
-  Release(m_cv, m_cv_capacity);
+  ReleaseDoubles(m_cv, m_cv_capacity);
   m_cv = cv;
   m_cv_capacity = capacity;
   m_cv_stride[0] = size * m_cv_count[1];
@@ -362,44 +327,18 @@ bool ON_NurbsSurface::IsPeriodic(int dir) const {
 
 bool ON_NurbsSurface::GetBBox(double* boxmin, double* boxmax, bool grow) const {
   if (!Consistent() || !boxmin || !boxmax) return false;
-  const int dim = m_dim;
-  bool first = !grow;
   for (int i = 0; i < m_cv_count[0]; ++i)
-    for (int j = 0; j < m_cv_count[1]; ++j) {
-      const double* cv = At(i, j);
-      double s = 1.0;
-      if (m_is_rat) {
-        if (cv[dim] == 0.0) return false;
-        s = 1.0 / cv[dim];
-      }
-      for (int k = 0; k < dim; ++k) {
-        const double x = cv[k] * s;
-        if (first) {
-          boxmin[k] = boxmax[k] = x;
-        } else {
-          if (x < boxmin[k]) boxmin[k] = x;
-          if (x > boxmax[k]) boxmax[k] = x;
-        }
-      }
-      first = false;
-    }
+    for (int j = 0; j < m_cv_count[1]; ++j)
+      if (!on_detail::GrowBox(m_dim, m_is_rat != 0, At(i, j), !grow && i == 0 && j == 0, boxmin, boxmax))
+        return false;
   return true;
 }
 
 bool ON_NurbsSurface::Transform(const ON_Xform& xform) {
   if (!Consistent() || m_dim > 3) return false;
-  const double(&m)[4][4] = xform.m_xform;
-  const bool projective = m[3][0] != 0.0 || m[3][1] != 0.0 || m[3][2] != 0.0 || m[3][3] != 1.0;
-  if (projective && !MakeRational()) return false;
+  if (on_detail::IsProjective(xform) && !MakeRational()) return false;
   for (int i = 0; i < m_cv_count[0]; ++i)
-    for (int j = 0; j < m_cv_count[1]; ++j) {
-      double* cv = const_cast<double*>(At(i, j));
-      double p[4] = {0.0, 0.0, 0.0, m_is_rat ? cv[m_dim] : 1.0};
-      for (int k = 0; k < m_dim; ++k) p[k] = cv[k];
-      double q[4];
-      for (int r = 0; r < 4; ++r) q[r] = m[r][0] * p[0] + m[r][1] * p[1] + m[r][2] * p[2] + m[r][3] * p[3];
-      for (int k = 0; k < m_dim; ++k) cv[k] = q[k];
-      if (m_is_rat) cv[m_dim] = q[3];
-    }
+    for (int j = 0; j < m_cv_count[1]; ++j)
+      on_detail::TransformCV(xform, m_dim, m_is_rat != 0, const_cast<double*>(At(i, j)));
   return true;
 }

@@ -15,6 +15,7 @@ namespace {
 
 using reference::Case;
 using reference::Figures;
+using reference::Join;
 
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
 const double kS = std::sqrt(0.5);
@@ -53,11 +54,6 @@ ON_NurbsSurface ReadSurface(const std::vector<double>& a, size_t& at) {
         s.SetCV(i, j, ON_3dPoint(a[at], a[at + 1], a[at + 2]));
     }
   return s;
-}
-
-std::vector<double> Join(std::vector<double> a, const std::vector<double>& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
 }
 
 // A grid of non-rational CVs over (i, j) with the height f(i, j).
@@ -182,9 +178,7 @@ Figures SubsetIso(const Case& c) {
 Figures SubsetMotion(const Case& c) {
   size_t at = 0;
   ON_NurbsSurface s = ReadSurface(c.args, at);
-  const auto& a = c.args;
-  s.Rotate(a[at], ON_3dVector(a[at + 1], a[at + 2], a[at + 3]), ON_3dPoint(a[at + 4], a[at + 5], a[at + 6]));
-  s.Translate(ON_3dVector(a[at + 7], a[at + 8], a[at + 9]));
+  reference::RotateAndTranslate(s, c.args, at);
   Figures out;
   for (int i = 0; i < s.CVCount(0); ++i)
     for (int j = 0; j < s.CVCount(1); ++j) {

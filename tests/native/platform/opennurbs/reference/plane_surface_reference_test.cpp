@@ -14,11 +14,7 @@ namespace {
 
 using reference::Case;
 using reference::Figures;
-
-std::vector<double> Join(std::vector<double> a, const std::vector<double>& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
+using reference::Join;
 
 // A plane surface in the numbers kinds/planesurfaces.js reads: the plane's
 // origin and axes, the extents (domains equal to them), then the domains.
@@ -97,10 +93,8 @@ Figures SubsetIso(const Case& c) {
 Figures SubsetMotion(const Case& c) {
   size_t at = 0;
   ON_PlaneSurface s = ReadPlaneSurface(c.args, at);
-  const auto& a = c.args;
-  s.Rotate(a[at], ON_3dVector(a[at + 1], a[at + 2], a[at + 3]), ON_3dPoint(a[at + 4], a[at + 5], a[at + 6]));
-  s.Translate(ON_3dVector(a[at + 7], a[at + 8], a[at + 9]));
-  s.Scale(a[at + 10]);
+  reference::RotateAndTranslate(s, c.args, at);
+  s.Scale(c.args[at + 10]);
   const ON_Interval d0 = s.Domain(0), d1 = s.Domain(1);
   Figures out = {d0[0], d0[1], d1[0], d1[1]};
   AppendBox(s, out);
