@@ -5,14 +5,19 @@
 // members are sometimes left inconsistent, as code writing them directly can.
 // Every member must then report failure instead of reading outside the arrays
 // (AddressSanitizer watches), and what does succeed must make sense: points of a
-// valid curve with positive weights lie in the box of its control points, the
-// helpers' lines, arcs, polylines and sample points start where the curve does.
+// valid curve or surface with positive weights lie in the box of its control
+// points, the helpers' lines, arcs, polylines and sample points start where the
+// curve does, iso-curves lie on their surface, and the edge curves of a box
+// brep run between its corners.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
 
+#include <memory>
+
+#include "ZTKBrep.h"
 #include "ZTKCurve.h"
 #include "ZTKNurbsCurve.h"
 
@@ -219,8 +224,221 @@ void FuzzArc(Reader& r) {
   arc.BoundingBox();
 }
 
+// The knots of one direction of a surface, in the ways ReadCurve makes them.
+void ReadKnots(Reader& r, ON_NurbsSurface& s, int dir) {
+  const int order = s.Order(dir), count = s.CVCount(dir), knots = s.KnotCount(dir);
+  switch (r.Byte() % 4) {
+    case 0:
+      ON_MakeClampedUniformKnotVector(order, count, s.m_knot[dir], 1.0);
+      break;
+    case 1:
+      ON_MakePeriodicUniformKnotVector(order, count, s.m_knot[dir], 0.5);
+      break;
+    case 2: {
+      double k = Knot(r);
+      for (int i = 0; i < knots; ++i) {
+        s.SetKnot(dir, i, k);
+        if (r.Byte() & 1) k += std::fabs(Knot(r));
+      }
+      break;
+    }
+    default:
+      for (int i = 0; i < knots; ++i) s.SetKnot(dir, i, Knot(r));
+  }
+}
+
+ON_NurbsSurface ReadSurface(Reader& r) {
+  const int dim = 1 + r.Byte() % 3;
+  const int order0 = 1 + r.Byte() % 5, order1 = 1 + r.Byte() % 5, count0 = r.Byte() % 9, count1 = r.Byte() % 9;
+  const bool rational = r.Byte() & 1;
+  ON_NurbsSurface s;
+  if (!s.Create(dim, rational, order0, order1, count0, count1)) return s;
+  ReadKnots(r, s, 0);
+  ReadKnots(r, s, 1);
+  for (int i = 0; i < count0; ++i)
+    for (int j = 0; j < count1; ++j) {
+      const double x = Coordinate(r), y = Coordinate(r), z = Coordinate(r), w = rational ? Weight(r) : 1.0;
+      s.SetCV(i, j, ON_4dPoint(x * w, y * w, z * w, w));
+    }
+  return s;
+}
+
+void Corrupt(Reader& r, ON_NurbsSurface& s) {
+  const int dir = r.Byte() & 1;
+  switch (r.Byte() % 16) {
+    case 0:
+      s.m_cv_count[dir] += 1 + r.Byte() % 40;
+      break;
+    case 1:
+      s.m_order[dir] += 1 + r.Byte() % 40;
+      break;
+    case 2:
+      s.m_cv_stride[dir] -= 1;
+      break;
+    case 3:
+      s.m_dim += 1 + r.Byte() % 4;
+      break;
+    case 4:
+      s.m_is_rat = !s.m_is_rat;
+      break;
+    case 5:
+      s.m_cv_count[dir] = -1 - r.Byte();
+      break;
+    case 6:
+      s.m_cv_stride[dir] = 0;
+      break;
+    default:
+      break;
+  }
+}
+
+// Parameters of one direction of a surface, as Parameter picks them for curves.
+double SurfaceParameter(Reader& r, const ON_NurbsSurface& s, int dir) {
+  const int k = s.KnotCount(dir);
+  const uint8_t b = r.Byte();
+  if (k > 0 && b < 128) return s.Knot(dir, b % k);
+  const ON_Interval d = s.Domain(dir);
+  if (b < 200 && d.IsValid()) return d.ParameterAt((b - 128) / 71.0);
+  static const double palette[] = {-1e300, -1.0, 0.25, 5.0, 1e300, kNaN, kInf};
+  return palette[b % 7];
+}
+
+// Whether a and b agree within rounding of numbers the size of the box's.
+bool Near(const ON_3dPoint& a, const ON_3dPoint& b, const ON_BoundingBox& box) {
+  for (int i = 0; i < 3; ++i) {
+    const double tol = 1e-7 * (std::fabs(box.m_min[i]) + std::fabs(box.m_max[i]) + std::fabs(a[i]));
+    if (std::isfinite(tol) && !(std::fabs(a[i] - b[i]) <= tol)) return false;
+  }
+  return true;
+}
+
+void FuzzNurbsSurface(Reader& r) {
+  ON_NurbsSurface s = ReadSurface(r);
+  Corrupt(r, s);
+  const bool valid = s.IsValid();
+  bool positive = true;
+  for (int i = 0; valid && i < s.CVCount(0); ++i)
+    for (int j = 0; j < s.CVCount(1); ++j) positive = positive && s.Weight(i, j) > 0.0;
+  ON_BoundingBox box;
+  const bool boxed = s.GetBoundingBox(box);
+  const ON_Interval d0 = s.Domain(0), d1 = s.Domain(1);
+  for (int k = 0; k < 4; ++k) {
+    const double u = SurfaceParameter(r, s, 0), v = SurfaceParameter(r, s, 1);
+    const int der = r.Byte() % 4, quadrant = r.Byte() % 6;  // quadrant 5 does not exist
+    double out[3 * 10];
+    const bool ok = s.Evaluate(u, v, der, 3, out, quadrant);
+    if (quadrant == 5) Check(!ok);
+    if (valid && positive && quadrant < 5 && d0.Includes(u) && d1.Includes(v)) {
+      Check(ok);
+      const ON_3dPoint p(out[0], s.Dimension() > 1 ? out[1] : 0.0, s.Dimension() > 2 ? out[2] : 0.0);
+      if (boxed && Finite(p)) {
+        ON_BoundingBox grown = box;
+        grown.Set(p, true);
+        Check(Near(grown.m_min, box.m_min, box) && Near(grown.m_max, box.m_max, box));
+      }
+    }
+  }
+  for (int k = 0; k < 3; ++k) {
+    const int dir = r.Byte() % 3;  // direction 2 does not exist
+    const double c = SurfaceParameter(r, s, dir == 0 ? 1 : 0);
+    const std::unique_ptr<ON_Curve> iso(s.IsoCurve(dir, c));
+    if (!valid || dir == 2 || !std::isfinite(c)) {
+      Check(!iso);
+      continue;
+    }
+    if (!iso) {
+      // Far beyond the domain the basis functions' knot differences cancel out
+      // (1e300 - 1e300): there may be no curve there, but there is one inside.
+      Check(!s.Domain(dir == 0 ? 1 : 0).Includes(c));
+      continue;
+    }
+    const ON_NurbsCurve* nc = ON_NurbsCurve::Cast(iso.get());
+    Check(nc && nc->Order() == s.Order(dir) && nc->CVCount() == s.CVCount(dir) && nc->Domain() == s.Domain(dir));
+    // The iso-curve is exact: on the domain (beyond it, extrapolation magnifies
+    // rounding without bound), where both evaluate to numbers, it is the surface.
+    const double t = SurfaceParameter(r, s, dir);
+    const ON_3dPoint on = dir == 0 ? s.PointAt(t, c) : s.PointAt(c, t), along = iso->PointAt(t);
+    const bool inside = s.Domain(dir).Includes(t) && s.Domain(dir == 0 ? 1 : 0).Includes(c);
+    if (positive && boxed && inside && Finite(on) && Finite(along)) Check(Near(along, on, box));
+    iso->IsValid();
+  }
+  s.IsPeriodic(0);
+  s.IsPeriodic(1);
+  const ON_NurbsSurface copy(s);
+  Check(copy.IsValid() == valid);
+  s.Translate(ON_3dVector(Coordinate(r), 1.0, -2.0));
+  s.IsValid();
+}
+
+void FuzzPlaneSurface(Reader& r) {
+  const ON_3dPoint origin(Coordinate(r), Coordinate(r), Coordinate(r));
+  const ON_3dVector a(Coordinate(r), Coordinate(r), Coordinate(r)), b(Coordinate(r), Coordinate(r), Coordinate(r));
+  ON_PlaneSurface s((r.Byte() & 1) ? ON_Plane(origin, a) : ON_Plane(origin, a, b));
+  for (int dir = 0; dir < 2; ++dir) {
+    const ON_Interval e(Coordinate(r), Coordinate(r));
+    Check(s.SetExtents(dir, e, r.Byte() & 1) == e.IsIncreasing());
+    if (r.Byte() & 1) s.SetDomain(dir, Coordinate(r), Coordinate(r));
+  }
+  const bool valid = s.IsValid();
+  ON_BoundingBox box;
+  const bool boxed = s.GetBoundingBox(box);
+  for (int k = 0; k < 3; ++k) {
+    const int dir = r.Byte() % 3;
+    const double c = Coordinate(r);
+    const std::unique_ptr<ON_Curve> iso(s.IsoCurve(dir, c));
+    if (!valid || dir == 2 || !std::isfinite(c)) {
+      Check(!iso);
+      continue;
+    }
+    Check(dynamic_cast<const ON_LineCurve*>(iso.get()) && iso->Domain() == s.Domain(dir));
+    const ON_Interval d = s.Domain(dir);
+    const ON_3dPoint start = dir == 0 ? s.PointAt(d[0], c) : s.PointAt(c, d[0]);
+    if (boxed && Finite(start)) Check(Near(iso->PointAtStart(), start, box));
+  }
+  double v[3 * 6];
+  s.Evaluate(Coordinate(r), Coordinate(r), r.Byte() % 3, 3, v);
+  s.Rotate(Coordinate(r), a, origin);
+  s.IsValid();
+}
+
+// A box brep on palette corners: there is one exactly when the corners are
+// valid points and no edge is shorter than ON_ZERO_TOLERANCE, and then its
+// twelve edge curves run between its corners.
+void FuzzBrepBox(Reader& r) {
+  ON_3dPoint corners[8];
+  const bool axisAligned = r.Byte() & 1;
+  const ON_3dPoint lo(Coordinate(r), Coordinate(r), Coordinate(r)), hi(Coordinate(r), Coordinate(r), Coordinate(r));
+  for (int i = 0; i < 8; ++i) {
+    if (axisAligned) {
+      const int x = (i & 1) ^ ((i >> 1) & 1), y = (i >> 1) & 1, z = i >> 2;
+      corners[i] = ON_3dPoint(x ? hi.x : lo.x, y ? hi.y : lo.y, z ? hi.z : lo.z);
+    } else {
+      corners[i] = ON_3dPoint(Coordinate(r), Coordinate(r), Coordinate(r));
+    }
+  }
+  const std::unique_ptr<ON_Brep> brep(ON_BrepBox(corners));
+  if (!brep) return;
+  Check(brep->m_V.Count() == 8 && brep->m_E.Count() == 12 && brep->IsValid());
+  if (r.Byte() & 1) {  // topology made inconsistent: not valid, and still no reads outside
+    brep->m_E[r.Byte() % 12].m_vi[r.Byte() & 1] = static_cast<int>(r.Byte()) - 128;
+    brep->m_V[r.Byte() % 8].m_ei.Append(static_cast<int>(r.Byte()) - 128);
+    brep->IsValid();
+  }
+  const ON_Brep copy(*brep);
+  ON_ClassArray<ON_NurbsCurve> curves;
+  const int n = ZTKBrep::GetEdgeCurves(copy, curves);
+  Check(n == curves.Count() && n <= 12);
+  if (n == 12) {
+    const ON_BoundingBox box = copy.BoundingBox();
+    for (int i = 0; i < 12; ++i) {
+      const ON_BrepEdge& e = copy.m_E[i];
+      Check(Near(curves[i].PointAtStart(), e.PointAtStart(), box) && Near(curves[i].PointAtEnd(), e.PointAtEnd(), box));
+    }
+  }
+}
+
 // What the first byte chooses between; new kinds are appended.
-void (*const kKinds[])(Reader&) = {FuzzNurbsCurve, FuzzArc};
+void (*const kKinds[])(Reader&) = {FuzzNurbsCurve, FuzzArc, FuzzNurbsSurface, FuzzPlaneSurface, FuzzBrepBox};
 
 }  // namespace
 

@@ -1,36 +1,17 @@
 #include "opennurbs_nurbscurve.h"
 
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 #include <limits>
-#include <new>
+
+#include "opennurbs_cv.h"
 
 namespace {
 
 constexpr long long kMaxDoubles = std::numeric_limits<int>::max();
 
-// Grows a block of doubles owned by the curve (capacity 0: not owned, never freed).
-bool Reserve(double*& p, int& capacity, int needed) {
-  if (needed <= capacity && p) return true;
-  if (needed <= 0) return false;
-  double* q = static_cast<double*>(std::malloc(sizeof(double) * static_cast<size_t>(needed)));
-  if (!q) return false;
-  std::memset(static_cast<void*>(q), 0, sizeof(double) * static_cast<size_t>(needed));
-  if (p && capacity > 0) {
-    std::memcpy(q, p, sizeof(double) * static_cast<size_t>(capacity));
-    std::free(p);
-  }
-  p = q;
-  capacity = needed;
-  return true;
-}
-
-void Release(double*& p, int& capacity) {
-  if (p && capacity > 0) std::free(p);
-  p = nullptr;
-  capacity = 0;
-}
+using on_detail::ReleaseDoubles;
+using on_detail::ReserveDoubles;
 
 }  // namespace
 
@@ -57,13 +38,13 @@ ON_NurbsCurve& ON_NurbsCurve::operator=(const ON_NurbsCurve& src) {
 ON_NurbsCurve::~ON_NurbsCurve() { Destroy(); }
 
 void ON_NurbsCurve::Destroy() {
-  Release(m_knot, m_knot_capacity);
-  Release(m_cv, m_cv_capacity);
+  ReleaseDoubles(m_knot, m_knot_capacity);
+  ReleaseDoubles(m_cv, m_cv_capacity);
   m_dim = m_is_rat = m_order = m_cv_count = m_cv_stride = 0;
 }
 
-bool ON_NurbsCurve::ReserveKnotCapacity(int capacity) { return Reserve(m_knot, m_knot_capacity, capacity); }
-bool ON_NurbsCurve::ReserveCVCapacity(int capacity) { return Reserve(m_cv, m_cv_capacity, capacity); }
+bool ON_NurbsCurve::ReserveKnotCapacity(int capacity) { return ReserveDoubles(m_knot, m_knot_capacity, capacity); }
+bool ON_NurbsCurve::ReserveCVCapacity(int capacity) { return ReserveDoubles(m_cv, m_cv_capacity, capacity); }
 
 bool ON_NurbsCurve::Create(int dimension, bool bIsRational, int order, int cv_count) {
   Destroy();
@@ -162,36 +143,20 @@ double ON_NurbsCurve::Weight(int cv_index) const {
 bool ON_NurbsCurve::SetCV(int cv_index, const ON_3dPoint& point) {
   double* cv = CV(cv_index);
   if (!cv) return false;
-  for (int i = 0; i < m_dim; ++i) cv[i] = i < 3 ? point[i] : 0.0;
-  if (m_is_rat) cv[m_dim] = 1.0;
+  on_detail::SetCV(m_dim, m_is_rat != 0, cv, point);
   return true;
 }
 
 bool ON_NurbsCurve::SetCV(int cv_index, const ON_4dPoint& point) {
   double* cv = CV(cv_index);
-  if (!cv) return false;
-  if (m_is_rat) {
-    for (int i = 0; i < m_dim; ++i) cv[i] = i < 3 ? point[i] : 0.0;
-    cv[m_dim] = point.w;
-    return true;
-  }
-  if (point.w == 0.0) return false;
-  const double s = 1.0 / point.w;
-  for (int i = 0; i < m_dim; ++i) cv[i] = i < 3 ? point[i] * s : 0.0;
-  return true;
+  return cv && on_detail::SetCV(m_dim, m_is_rat != 0, cv, point);
 }
 
 bool ON_NurbsCurve::GetCV(int cv_index, ON_3dPoint& point) const {
   const double* cv = CV(cv_index);
-  double s = 1.0;
-  if (cv && m_is_rat) s = cv[m_dim] != 0.0 ? 1.0 / cv[m_dim] : 0.0;
-  if (!cv || s == 0.0) {
-    point = ON_3dPoint::UnsetPoint;
-    return false;
-  }
-  point = ON_3dPoint(0.0, 0.0, 0.0);
-  for (int i = 0; i < m_dim && i < 3; ++i) point[i] = cv[i] * s;
-  return true;
+  if (cv) return on_detail::GetCV(m_dim, m_is_rat != 0, cv, point);
+  point = ON_3dPoint::UnsetPoint;
+  return false;
 }
 
 bool ON_NurbsCurve::GetCV(int cv_index, ON_4dPoint& point) const {
@@ -200,8 +165,7 @@ bool ON_NurbsCurve::GetCV(int cv_index, ON_4dPoint& point) const {
     point = ON_4dPoint(ON_UNSET_VALUE, ON_UNSET_VALUE, ON_UNSET_VALUE, ON_UNSET_VALUE);
     return false;
   }
-  point = ON_4dPoint(0.0, 0.0, 0.0, m_is_rat ? cv[m_dim] : 1.0);
-  for (int i = 0; i < m_dim && i < 3; ++i) point[i] = cv[i];
+  on_detail::GetCV(m_dim, m_is_rat != 0, cv, point);
   return true;
 }
 
@@ -211,14 +175,14 @@ bool ON_NurbsCurve::MakeRational() {
   const int dim = m_dim, stride = dim + 1;
   double* cv = nullptr;
   int capacity = 0;
-  if (static_cast<long long>(stride) * m_cv_count > kMaxDoubles || !Reserve(cv, capacity, stride * m_cv_count))
+  if (static_cast<long long>(stride) * m_cv_count > kMaxDoubles || !ReserveDoubles(cv, capacity, stride * m_cv_count))
     return false;
   for (int i = 0; i < m_cv_count; ++i) {
     std::memcpy(cv + static_cast<size_t>(i) * stride, m_cv + static_cast<size_t>(i) * m_cv_stride,
                 sizeof(double) * static_cast<size_t>(dim));
     cv[static_cast<size_t>(i) * stride + dim] = 1.0;
   }
-  Release(m_cv, m_cv_capacity);
+  ReleaseDoubles(m_cv, m_cv_capacity);
   m_cv = cv;
   m_cv_capacity = capacity;
   m_cv_stride = stride;
@@ -273,40 +237,17 @@ int ON_NurbsCurve::GetNurbForm(ON_NurbsCurve& nurbs_curve, double, const ON_Inte
 
 bool ON_NurbsCurve::GetBBox(double* boxmin, double* boxmax, bool grow) const {
   if (!Consistent() || !boxmin || !boxmax) return false;
-  const int dim = m_dim;
-  for (int i = 0; i < m_cv_count; ++i) {
-    const double* cv = m_cv + static_cast<size_t>(i) * m_cv_stride;
-    double s = 1.0;
-    if (m_is_rat) {
-      if (cv[dim] == 0.0) return false;
-      s = 1.0 / cv[dim];
-    }
-    for (int k = 0; k < dim; ++k) {
-      const double x = cv[k] * s;
-      if (!grow && i == 0) {
-        boxmin[k] = boxmax[k] = x;
-      } else {
-        if (x < boxmin[k]) boxmin[k] = x;
-        if (x > boxmax[k]) boxmax[k] = x;
-      }
-    }
-  }
+  for (int i = 0; i < m_cv_count; ++i)
+    if (!on_detail::GrowBox(m_dim, m_is_rat != 0, m_cv + static_cast<size_t>(i) * m_cv_stride, !grow && i == 0,
+                            boxmin, boxmax))
+      return false;
   return true;
 }
 
 bool ON_NurbsCurve::Transform(const ON_Xform& xform) {
   if (!Consistent() || m_dim > 3) return false;
-  const double(&m)[4][4] = xform.m_xform;
-  const bool projective = m[3][0] != 0.0 || m[3][1] != 0.0 || m[3][2] != 0.0 || m[3][3] != 1.0;
-  if (projective && !MakeRational()) return false;
-  for (int i = 0; i < m_cv_count; ++i) {
-    double* cv = m_cv + static_cast<size_t>(i) * m_cv_stride;
-    double p[4] = {0.0, 0.0, 0.0, m_is_rat ? cv[m_dim] : 1.0};
-    for (int k = 0; k < m_dim; ++k) p[k] = cv[k];
-    double q[4];
-    for (int r = 0; r < 4; ++r) q[r] = m[r][0] * p[0] + m[r][1] * p[1] + m[r][2] * p[2] + m[r][3] * p[3];
-    for (int k = 0; k < m_dim; ++k) cv[k] = q[k];
-    if (m_is_rat) cv[m_dim] = q[3];
-  }
+  if (on_detail::IsProjective(xform) && !MakeRational()) return false;
+  for (int i = 0; i < m_cv_count; ++i)
+    on_detail::TransformCV(xform, m_dim, m_is_rat != 0, m_cv + static_cast<size_t>(i) * m_cv_stride);
   return true;
 }

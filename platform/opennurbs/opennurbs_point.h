@@ -7,6 +7,22 @@
 
 class ON_3dPoint;
 
+namespace on_detail {
+// The length of (x, y, z). The plain sum of squares overflows for coordinates
+// beyond about 1e154 and vanishes below about 1e-154; outside the range where
+// it is exact enough, the coordinates are scaled by the largest first.
+inline double Length3(double x, double y, double z) {
+  const double s = x * x + y * y + z * z;
+  if (s > 1e-290 && s < 1e290) return std::sqrt(s);
+  if (s != s) return s;  // a NaN coordinate
+  const double ax = std::fabs(x), ay = std::fabs(y), az = std::fabs(z);
+  const double m = ax > ay ? (ax > az ? ax : az) : (ay > az ? ay : az);
+  if (m == 0.0 || std::isinf(m)) return m;
+  const double a = ax / m, b = ay / m, c = az / m;
+  return m * std::sqrt(a * a + b * b + c * c);
+}
+}  // namespace on_detail
+
 class ON_3fPoint {
  public:
   float x = 0.0f, y = 0.0f, z = 0.0f;
@@ -39,8 +55,7 @@ class ON_3dPoint {
   bool IsValid() const { return ON_IsValid(x) && ON_IsValid(y) && ON_IsValid(z); }
   static const ON_3dPoint UnsetPoint;  // what a failed evaluation gives
   double DistanceTo(const ON_3dPoint& p) const {
-    const double dx = x - p.x, dy = y - p.y, dz = z - p.z;
-    return std::sqrt(dx * dx + dy * dy + dz * dz);
+    return on_detail::Length3(x - p.x, y - p.y, z - p.z);
   }
 };
 
@@ -59,7 +74,7 @@ class ON_3dVector {
   ON_3dVector operator+(const ON_3dVector& v) const { return {x + v.x, y + v.y, z + v.z}; }
   ON_3dVector operator-(const ON_3dVector& v) const { return {x - v.x, y - v.y, z - v.z}; }
   ON_3dVector operator-() const { return {-x, -y, -z}; }
-  double Length() const { return std::sqrt(x * x + y * y + z * z); }
+  double Length() const { return on_detail::Length3(x, y, z); }
   void Zero() { x = y = z = 0.0; }
   bool IsZero() const { return x == 0.0 && y == 0.0 && z == 0.0; }
   bool IsValid() const { return ON_IsValid(x) && ON_IsValid(y) && ON_IsValid(z); }

@@ -44,6 +44,20 @@ TEST(ON_3dVector, PerpendicularToGivesTheRightHandUnitNormal) {
   }
 }
 
+// Coordinates whose squares overflow or vanish still have their length.
+TEST(ON_3dVector, LengthsBeyondTheRangeOfTheSquares) {
+  EXPECT_DOUBLE_EQ(ON_3dVector(3e200, 4e200, 0).Length(), 5e200);
+  EXPECT_DOUBLE_EQ(ON_3dVector(0, 3e-200, 4e-200).Length(), 5e-200);
+  EXPECT_EQ(ON_3dPoint(0, 0, 0).DistanceTo(ON_3dPoint(1e300, 0, 0)), 1e300);
+  EXPECT_EQ(ON_3dVector(0, 0, 0).Length(), 0.0);
+  EXPECT_EQ(ON_3dVector(3, 4, 0).Length(), 5.0);
+  ON_3dVector huge(0, 0, 1e300);
+  ASSERT_TRUE(huge.Unitize());
+  EXPECT_EQ(huge, ON_3dVector(0, 0, 1));
+  EXPECT_TRUE(std::isinf(ON_3dVector(std::numeric_limits<double>::infinity(), 0, 0).Length()));
+  EXPECT_TRUE(std::isnan(ON_3dVector(std::numeric_limits<double>::quiet_NaN(), 0, 0).Length()));
+}
+
 TEST(ON_Xform, RotationSnapsQuarterTurnsToExactValues) {
   ON_Xform x;
   ASSERT_TRUE(x.Rotation(-ON_PI / 2, ON_xaxis, ON_origin));

@@ -12,6 +12,19 @@
 
 namespace reference {
 
+// a followed by b, for composing a case's arguments.
+inline std::vector<double> Join(std::vector<double> a, const std::vector<double>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+// Rotates the geometry by the angle a[at] about the axis a[at + 1 .. at + 3]
+// through the centre a[at + 4 .. at + 6], then translates it by a[at + 7 .. at + 9].
+inline void RotateAndTranslate(ON_Geometry& g, const std::vector<double>& a, size_t at) {
+  g.Rotate(a[at], ON_3dVector(a[at + 1], a[at + 2], a[at + 3]), ON_3dPoint(a[at + 4], a[at + 5], a[at + 6]));
+  g.Translate(ON_3dVector(a[at + 7], a[at + 8], a[at + 9]));
+}
+
 // The curve whose numbers start at a[at]; `at` moves past them. A list too short
 // for the counts it gives yields an empty curve.
 inline ON_NurbsCurve ReadNurbs(const std::vector<double>& a, size_t& at) {

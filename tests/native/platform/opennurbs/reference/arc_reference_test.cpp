@@ -15,13 +15,9 @@ namespace {
 
 using reference::Case;
 using reference::Figures;
+using reference::Join;
 
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
-
-std::vector<double> Join(std::vector<double> a, const std::vector<double>& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
 
 // The world x-y frame at `origin` turned by `angle` about `axis`: 12 numbers,
 // the same to both sides.

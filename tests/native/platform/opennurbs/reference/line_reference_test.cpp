@@ -12,11 +12,7 @@ namespace {
 
 using reference::Case;
 using reference::Figures;
-
-std::vector<double> Join(std::vector<double> a, const std::vector<double>& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
+using reference::Join;
 
 Figures CurveFigures(const ON_Curve& curve, int side, const std::vector<double>& params) {
   const ON_Interval d = curve.Domain();

@@ -15,15 +15,11 @@ namespace {
 
 using reference::Case;
 using reference::Figures;
+using reference::Join;
 using reference::NurbsArgs;
 
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
 const double kS = std::sqrt(0.5);
-
-std::vector<double> Join(std::vector<double> a, const std::vector<double>& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
 
 // Curves of the tables.
 const std::vector<double> kQuarterArc = NurbsArgs(3, true, 3, {0, 0, 1, 1}, {{1, 0, 0, 1}, {kS, kS, 0, kS}, {0, 1, 0, 1}});
