@@ -39,6 +39,19 @@ namespace detail {
 inline constexpr double kPow10[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
                                       1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 inline bool IsDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
+
+// Moves s past the decimal digits there and appends them to m (m * 10 + digit for
+// each, modulo 2^64). The caller counts the digits from where s ends: one counter
+// fewer in the loop that every coordinate and index runs through.
+[[gnu::always_inline]] inline const char* ScanDigits(const char* s, const char* end, uint64_t& m) {
+  while (s < end) {
+    const unsigned d = static_cast<unsigned char>(*s) - unsigned{'0'};
+    if (d > 9) break;
+    m = m * 10 + d;
+    ++s;
+  }
+  return s;
+}
 }  // namespace detail
 
 // Parses the token that starts at p; on success stores the value, sets p past the
@@ -49,18 +62,14 @@ inline NumberStatus ParseFloat(const char*& p, const char* end, float& out) {
   bool negative = false;
   if (s < end && (*s == '-' || *s == '+')) negative = *s++ == '-';
   uint64_t m = 0;
-  int digits = 0, fraction = 0;
-  while (s < end && IsDigit(*s)) {
-    m = m * 10 + static_cast<unsigned>(*s++ - '0');
-    ++digits;
-  }
+  const char* const first = s;
+  s = detail::ScanDigits(s, end, m);
+  int digits = static_cast<int>(s - first), fraction = 0;
   if (s < end && *s == '.') {
-    ++s;
-    while (s < end && IsDigit(*s)) {
-      m = m * 10 + static_cast<unsigned>(*s++ - '0');
-      ++digits;
-      ++fraction;
-    }
+    const char* const point = ++s;
+    s = detail::ScanDigits(s, end, m);
+    fraction = static_cast<int>(s - point);
+    digits += fraction;
   }
   int exponent = 0;
   if (digits > 0 && s < end && (*s == 'e' || *s == 'E')) {

@@ -287,11 +287,17 @@ void CountChunk(Chunk& ch) {
   const char* s = p;
   bool negative = false;
   if (s < end && (*s == '-' || *s == '+')) negative = *s++ == '-';
-  if (s == end || !detail::IsDigit(*s)) return false;
-  int64_t v = 0;
-  while (s < end && detail::IsDigit(*s)) {
-    if (v < (int64_t{1} << 40)) v = v * 10 + (*s - '0');
-    ++s;
+  const char* const digits = s;
+  uint64_t exact = 0;
+  s = detail::ScanDigits(s, end, exact);
+  if (s == digits) return false;
+  int64_t v = static_cast<int64_t>(exact);
+  // Twelve digits stay below 2^40; longer ones (leading zeros, or out of range) are
+  // taken again, saturating.
+  if (s - digits > 12) {
+    v = 0;
+    for (const char* d = digits; d < s; ++d)
+      if (v < (int64_t{1} << 40)) v = v * 10 + (*d - '0');
   }
   value = negative ? -v : v;
   p = s;
