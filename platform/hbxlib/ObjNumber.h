@@ -56,7 +56,7 @@ inline bool IsDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
 
 // Parses the token that starts at p; on success stores the value, sets p past the
 // token and returns Ok. On failure p is left at the token's start.
-inline NumberStatus ParseFloat(const char*& p, const char* end, float& out) {
+[[gnu::always_inline]] inline NumberStatus ParseFloat(const char*& p, const char* end, float& out) {
   using detail::IsDigit;
   const char* s = p;
   bool negative = false;
