@@ -799,27 +799,26 @@ bool BuildLargeMesh(const std::vector<Run>& runs, const std::vector<Chunk>& chun
 uint64_t CountLines(const char* p, const char* end) {
   uint64_t lines = 0;
 #if defined(__SSE2__)
-  // Line feeds only, noting whether any carriage return comes by; a text with
-  // carriage returns is counted again below, pair by pair.
-  const char* const start = p;
   const __m128i nl = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r'), zero = _mm_setzero_si128();
-  __m128i anyCr = zero;
-  while (end - p >= 16) {
-    // Per byte, up to 255 rounds of counts before they are summed.
-    __m128i counts = zero;
-    for (int round = 0; round < 255 && end - p >= 16; ++round, p += 16) {
-      const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-      counts = _mm_sub_epi8(counts, _mm_cmpeq_epi8(x, nl));
-      anyCr = _mm_or_si128(anyCr, _mm_cmpeq_epi8(x, cr));
+  if (!std::memchr(p, '\r', static_cast<size_t>(end - p))) {
+    // Line feeds only, 64 bytes a round: up to four per byte lane, so 63 rounds
+    // before the lanes are summed.
+    while (end - p >= 64) {
+      __m128i counts = zero;
+      for (int round = 0; round < 63 && end - p >= 64; ++round, p += 64) {
+        const __m128i* const q = reinterpret_cast<const __m128i*>(p);
+        const __m128i a = _mm_add_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(q), nl), _mm_cmpeq_epi8(_mm_loadu_si128(q + 1), nl));
+        const __m128i b = _mm_add_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(q + 2), nl), _mm_cmpeq_epi8(_mm_loadu_si128(q + 3), nl));
+        counts = _mm_sub_epi8(counts, _mm_add_epi8(a, b));
+      }
+      const __m128i sums = _mm_sad_epu8(counts, zero);
+      lines += static_cast<uint64_t>(_mm_cvtsi128_si32(sums)) + static_cast<uint64_t>(_mm_cvtsi128_si32(_mm_unpackhi_epi64(sums, sums)));
     }
-    const __m128i sums = _mm_sad_epu8(counts, zero);
-    lines += static_cast<uint64_t>(_mm_cvtsi128_si32(sums)) + static_cast<uint64_t>(_mm_cvtsi128_si32(_mm_unpackhi_epi64(sums, sums)));
-  }
-  if (_mm_movemask_epi8(anyCr) != 0 || std::memchr(p, '\r', static_cast<size_t>(end - p))) {
+    for (; p < end; ++p) lines += *p == '\n';
+    return lines;
+  } else {
     // A line end is a line feed, or a carriage return that no line feed follows
-    // (the last byte has no follower here).
-    p = start;
-    lines = 0;
+    // (the last byte has no follower here); up to 255 rounds before the sums.
     while (end - p >= 17) {
       __m128i counts = zero;
       for (int round = 0; round < 255 && end - p >= 17; ++round, p += 16) {
@@ -831,9 +830,6 @@ uint64_t CountLines(const char* p, const char* end) {
       const __m128i sums = _mm_sad_epu8(counts, zero);
       lines += static_cast<uint64_t>(_mm_cvtsi128_si32(sums)) + static_cast<uint64_t>(_mm_cvtsi128_si32(_mm_unpackhi_epi64(sums, sums)));
     }
-  } else {
-    for (; p < end; ++p) lines += *p == '\n';
-    return lines;
   }
 #endif
   for (; p < end; ++p) lines += *p == '\n' || (*p == '\r' && !(p + 1 < end && p[1] == '\n'));
