@@ -22,8 +22,17 @@ enum class NumberStatus { Ok, Malformed, NotFinite, Overflow };
 [[gnu::always_inline]] inline bool IsContinuation(const char* p, const char* end) {
   return *p == '\\' && (p + 1 == end || IsLineEnd(p[1]));
 }
+// Scans of text that ends with a line end (kEnded) stop at that line end at the
+// latest: every token, run of digits and run of blanks ends before the text does,
+// so those scans leave out the test for the end of the text. More<kEnded> is that
+// test: "p is not at the end".
+template <bool kEnded>
+[[gnu::always_inline]] inline bool More(const char* p, const char* end) {
+  return kEnded || p < end;
+}
+template <bool kEnded = false>
 [[gnu::always_inline]] inline bool IsTokenEnd(const char* p, const char* end) {
-  if (p == end) return true;
+  if (!More<kEnded>(p, end)) return true;
   const char c = *p;
   return IsBlank(c) || IsLineEnd(c) || c == '#' || IsContinuation(p, end);
 }
@@ -43,8 +52,9 @@ inline bool IsDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
 // Moves s past the decimal digits there and appends them to m (m * 10 + digit for
 // each, modulo 2^64). The caller counts the digits from where s ends: one counter
 // fewer in the loop that every coordinate and index runs through.
+template <bool kEnded>
 [[gnu::always_inline]] inline const char* ScanDigits(const char* s, const char* end, uint64_t& m) {
-  while (s < end) {
+  while (More<kEnded>(s, end)) {
     const unsigned d = static_cast<unsigned char>(*s) - unsigned{'0'};
     if (d > 9) break;
     m = m * 10 + d;
@@ -55,38 +65,40 @@ inline bool IsDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
 }  // namespace detail
 
 // Parses the token that starts at p; on success stores the value, sets p past the
-// token and returns Ok. On failure p is left at the token's start.
+// token and returns Ok. On failure p is left at the token's start. kEnded: the
+// text ends with a line end (see More).
+template <bool kEnded = false>
 [[gnu::always_inline]] inline NumberStatus ParseFloat(const char*& p, const char* end, float& out) {
   using detail::IsDigit;
   const char* s = p;
   bool negative = false;
-  if (s < end && (*s == '-' || *s == '+')) negative = *s++ == '-';
+  if (More<kEnded>(s, end) && (*s == '-' || *s == '+')) negative = *s++ == '-';
   uint64_t m = 0;
   const char* const first = s;
-  s = detail::ScanDigits(s, end, m);
+  s = detail::ScanDigits<kEnded>(s, end, m);
   int digits = static_cast<int>(s - first), fraction = 0;
-  if (s < end && *s == '.') {
+  if (More<kEnded>(s, end) && *s == '.') {
     const char* const point = ++s;
-    s = detail::ScanDigits(s, end, m);
+    s = detail::ScanDigits<kEnded>(s, end, m);
     fraction = static_cast<int>(s - point);
     digits += fraction;
   }
   int exponent = 0;
-  if (digits > 0 && s < end && (*s == 'e' || *s == 'E')) {
+  if (digits > 0 && More<kEnded>(s, end) && (*s == 'e' || *s == 'E')) {
     const char* e = s + 1;
     bool negativeExponent = false;
-    if (e < end && (*e == '-' || *e == '+')) negativeExponent = *e++ == '-';
+    if (More<kEnded>(e, end) && (*e == '-' || *e == '+')) negativeExponent = *e++ == '-';
     int n = 0, expDigits = 0;
-    while (e < end && IsDigit(*e) && expDigits < 4) {
+    while (More<kEnded>(e, end) && IsDigit(*e) && expDigits < 4) {
       n = n * 10 + (*e++ - '0');
       ++expDigits;
     }
-    if (expDigits == 0 || (e < end && IsDigit(*e))) digits = 0;  // unusual exponent: general path
+    if (expDigits == 0 || (More<kEnded>(e, end) && IsDigit(*e))) digits = 0;  // unusual exponent: general path
     exponent = negativeExponent ? -n : n;
     s = e;
   }
   const int net = exponent - fraction;
-  if (digits > 0 && digits <= 19 && m <= (uint64_t{1} << 53) && net >= -22 && net <= 22 && IsTokenEnd(s, end)) {
+  if (digits > 0 && digits <= 19 && m <= (uint64_t{1} << 53) && net >= -22 && net <= 22 && IsTokenEnd<kEnded>(s, end)) {
     // Both operands are exact doubles, so d is the decimal rounded once to double.
     // Rounding d to float gives the same float as rounding the decimal directly,
     // unless d sits exactly half-way between two floats (then the decimal may lie on

@@ -127,10 +127,11 @@ inline const char* SkipPhysicalLine(const char* p, const char* end) {
   return p + 1;
 }
 
+template <bool kEnded = false>
 [[gnu::always_inline]] inline const char* SkipBlanks(const char* p, const char* end) {
   for (;;) {
-    while (p < end && IsBlank(*p)) ++p;
-    if (p < end && *p == '\\' && (p + 1 == end || IsLineEnd(p[1]))) {
+    while (More<kEnded>(p, end) && IsBlank(*p)) ++p;
+    if (More<kEnded>(p, end) && *p == '\\' && (p + 1 == end || IsLineEnd(p[1]))) {
       p = SkipLineEnd(p + 1, end);
       continue;
     }
@@ -183,7 +184,8 @@ inline const char* SkipStatement(const char* p, const char* end) {
 }
 
 // After the last token of a statement (p already past blanks): true at its end.
-inline bool AtStatementEnd(const char* p, const char* end) { return p == end || IsLineEnd(*p) || *p == '#'; }
+template <bool kEnded = false>
+inline bool AtStatementEnd(const char* p, const char* end) { return !More<kEnded>(p, end) || IsLineEnd(*p) || *p == '#'; }
 inline const char* FinishStatement(const char* p, const char* end) {
   if (p == end) return end;
   if (*p == '#') return SkipPhysicalLine(p, end);
@@ -193,17 +195,18 @@ inline const char* FinishStatement(const char* p, const char* end) {
 enum class Kind { Vertex, TexCoord, Normal, Face, Name, Other };
 
 // p is at the first character of a statement that is not a blank.
+template <bool kEnded = false>
 inline Kind Classify(const char* p, const char* end, const char*& after) {
   const char c = *p;
   if (c == 'v') {
-    if (IsTokenEnd(p + 1, end)) return after = p + 1, Kind::Vertex;
-    if (p[1] == 't' && IsTokenEnd(p + 2, end)) return after = p + 2, Kind::TexCoord;
-    if (p[1] == 'n' && IsTokenEnd(p + 2, end)) return after = p + 2, Kind::Normal;
+    if (IsTokenEnd<kEnded>(p + 1, end)) return after = p + 1, Kind::Vertex;
+    if (p[1] == 't' && IsTokenEnd<kEnded>(p + 2, end)) return after = p + 2, Kind::TexCoord;
+    if (p[1] == 'n' && IsTokenEnd<kEnded>(p + 2, end)) return after = p + 2, Kind::Normal;
   } else if (c == 'f') {
-    if (IsTokenEnd(p + 1, end)) return after = p + 1, Kind::Face;
-    if (p[1] == 'o' && IsTokenEnd(p + 2, end)) return after = p + 2, Kind::Face;  // the old spelling of f
+    if (IsTokenEnd<kEnded>(p + 1, end)) return after = p + 1, Kind::Face;
+    if (p[1] == 'o' && IsTokenEnd<kEnded>(p + 2, end)) return after = p + 2, Kind::Face;  // the old spelling of f
   } else if (c == 'g' || c == 'o') {
-    if (IsTokenEnd(p + 1, end)) return after = p + 1, Kind::Name;
+    if (IsTokenEnd<kEnded>(p + 1, end)) return after = p + 1, Kind::Name;
   }
   return Kind::Other;
 }
@@ -283,13 +286,14 @@ void CountChunk(Chunk& ch) {
 
 // An index as written: optional sign and digits. Large values saturate; they are
 // out of range anyway, and the error quotes the text as written.
+template <bool kEnded>
 [[gnu::always_inline]] inline bool ParseIndex(const char*& p, const char* end, int64_t& value) {
   const char* s = p;
   bool negative = false;
-  if (s < end && (*s == '-' || *s == '+')) negative = *s++ == '-';
+  if (More<kEnded>(s, end) && (*s == '-' || *s == '+')) negative = *s++ == '-';
   const char* const digits = s;
   uint64_t exact = 0;
-  s = detail::ScanDigits(s, end, exact);
+  s = detail::ScanDigits<kEnded>(s, end, exact);
   if (s == digits) return false;
   int64_t v = static_cast<int64_t>(exact);
   // Twelve digits stay below 2^40; longer ones (leading zeros, or out of range) are
@@ -302,6 +306,26 @@ void CountChunk(Chunk& ch) {
   value = negative ? -v : v;
   p = s;
   return true;
+}
+
+// The end of the last complete statement in [text, text + size), or 0 when there is
+// none: a line end that no backslash continues and that cannot be the first half of
+// a CR LF pair still to come.
+size_t LastBoundary(const char* text, size_t size) {
+  for (size_t q = size; q-- > 0;) {
+    const char c = text[q];
+    if (!IsLineEnd(c)) continue;
+    if (c == '\r' && q + 1 == size) continue;
+    size_t start = q, after = q + 1;
+    if (c == '\r' && text[q + 1] == '\n') after = q + 2;
+    if (c == '\n' && q > 0 && text[q - 1] == '\r') start = q - 1;
+    if (start > 0 && text[start - 1] == '\\') {
+      q = start;
+      continue;
+    }
+    return after;
+  }
+  return 0;
 }
 
 class ChunkParser {
@@ -317,15 +341,27 @@ class ChunkParser {
     m_v = ch.baseV;
     m_vt = ch.baseVt;
     m_vn = ch.baseVn;
-    const char* p = ch.begin;
-    const char* const end = ch.end;
+    // The piece up to its last line end that no backslash continues is read
+    // without tests for its end (see More); what follows, if anything, with them.
+    const char* const ended = ch.begin + LastBoundary(ch.begin, static_cast<size_t>(ch.end - ch.begin));
+    if (!Statements<true>(ch.begin, ended) || !Statements<false>(ended, ch.end)) return;  // the piece failed
+    ch.segments.push_back(m_segment);
+    ch.nV = m_v - ch.baseV;
+    ch.nVt = m_vt - ch.baseVt;
+    ch.nVn = m_vn - ch.baseVn;
+  }
+
+ private:
+  template <bool kEnded>
+  bool Statements(const char* p, const char* const end) {
+    m_end = end;
     while (p < end) {
-      p = SkipBlanks(p, end);
+      p = SkipBlanks<kEnded>(p, end);
       if (p == end) break;
       const char* after;
-      switch (Classify(p, end, after)) {
-        case Kind::Vertex: p = Vertex(after); break;
-        case Kind::Face: p = Face(after); break;
+      switch (Classify<kEnded>(p, end, after)) {
+        case Kind::Vertex: p = Vertex<kEnded>(after); break;
+        case Kind::Face: p = Face<kEnded>(after); break;
         case Kind::TexCoord:
           ++m_vt;
           p = SkipStatement(after, end);
@@ -334,18 +370,14 @@ class ChunkParser {
           ++m_vn;
           p = SkipStatement(after, end);
           break;
-        case Kind::Name: p = Name(after); break;
+        case Kind::Name: p = Name<kEnded>(after); break;
         default: p = SkipStatement(p, end); break;
       }
-      if (!p) return;  // the piece failed
+      if (!p) return false;
     }
-    ch.segments.push_back(m_segment);
-    ch.nV = m_v - ch.baseV;
-    ch.nVt = m_vt - ch.baseVt;
-    ch.nVn = m_vn - ch.baseVn;
+    return true;
   }
 
- private:
   [[gnu::noinline, gnu::cold]] const char* Fail(const char* at, std::string text) {
     m_ch.errorAt = at;
     m_ch.error = std::move(text);
@@ -370,23 +402,24 @@ class ChunkParser {
     }
   }
 
+  template <bool kEnded>
   const char* Vertex(const char* p) {
-    const char* const end = m_ch.end;
+    const char* const end = m_end;
     float xyz[3];
     for (int i = 0; i < 3; ++i) {
-      p = SkipBlanks(p, end);
-      if (AtStatementEnd(p, end))
+      p = SkipBlanks<kEnded>(p, end);
+      if (AtStatementEnd<kEnded>(p, end))
         return Fail(p, "a vertex needs three coordinates (x y z), but this one has " + std::to_string(i));
-      const NumberStatus status = ParseFloat(p, end, xyz[i]);
+      const NumberStatus status = ParseFloat<kEnded>(p, end, xyz[i]);
       if (status != NumberStatus::Ok) return NumberError(p, status);
     }
     // Up to four more values: w, or a colour r g b (and a).
     for (int extra = 0;; ++extra) {
-      p = SkipBlanks(p, end);
-      if (AtStatementEnd(p, end)) break;
+      p = SkipBlanks<kEnded>(p, end);
+      if (AtStatementEnd<kEnded>(p, end)) break;
       if (extra == 4) return Fail(p, "a vertex has at most seven values (x y z and w or a colour), but this one has more");
       float ignored;
-      const NumberStatus status = ParseFloat(p, end, ignored);
+      const NumberStatus status = ParseFloat<kEnded>(p, end, ignored);
       if (status != NumberStatus::Ok) return NumberError(p, status);
     }
     if (m_counted) {
@@ -431,37 +464,38 @@ class ChunkParser {
     Fail(text, why);
   }
 
+  template <bool kEnded>
   const char* Face(const char* p) {
     Chunk& ch = m_ch;
-    const char* const end = ch.end;
+    const char* const end = m_end;
     const size_t start = ch.corners.size();
     uint64_t written = 0;
     for (;;) {
-      p = SkipBlanks(p, end);
-      if (AtStatementEnd(p, end)) break;
+      p = SkipBlanks<kEnded>(p, end);
+      if (AtStatementEnd<kEnded>(p, end)) break;
       // The corner's form first, then what it refers to.
       const char* const token = p;
       int64_t rawV, rawT = 0, rawN = 0;
       const char *t = nullptr, *tEnd = nullptr, *n = nullptr, *nEnd = nullptr;
-      if (!ParseIndex(p, end, rawV)) return BadCorner(token);
+      if (!ParseIndex<kEnded>(p, end, rawV)) return BadCorner(token);
       const char* const vEnd = p;
-      if (p < end && *p == '/') {
+      if (More<kEnded>(p, end) && *p == '/') {
         ++p;
-        if (p < end && *p != '/' && !IsTokenEnd(p, end)) {
+        if (More<kEnded>(p, end) && *p != '/' && !IsTokenEnd<kEnded>(p, end)) {
           t = p;
-          if (!ParseIndex(p, end, rawT)) return BadCorner(token);
+          if (!ParseIndex<kEnded>(p, end, rawT)) return BadCorner(token);
           tEnd = p;
         }
-        if (p < end && *p == '/') {
+        if (More<kEnded>(p, end) && *p == '/') {
           ++p;
-          if (!IsTokenEnd(p, end)) {
+          if (!IsTokenEnd<kEnded>(p, end)) {
             n = p;
-            if (!ParseIndex(p, end, rawN)) return BadCorner(token);
+            if (!ParseIndex<kEnded>(p, end, rawN)) return BadCorner(token);
             nEnd = p;
           }
         }
       }
-      if (!IsTokenEnd(p, end)) return BadCorner(token);
+      if (!IsTokenEnd<kEnded>(p, end)) return BadCorner(token);
       uint64_t v, ignored;
       if (!Resolve(rawV, m_v, token, vEnd, "vertex", "vertices", v)) return nullptr;
       if (t && !Resolve(rawT, m_vt, t, tEnd, "texture coordinate", "texture coordinates", ignored)) return nullptr;
@@ -499,14 +533,15 @@ class ChunkParser {
   }
 
   // g and o: the name is the rest of the line, its words joined by single blanks.
+  template <bool kEnded>
   const char* Name(const char* p) {
     Chunk& ch = m_ch;
-    const char* const end = ch.end;
+    const char* const end = m_end;
     const size_t offset = ch.names.size();
     bool first = true;
     for (;;) {
-      p = SkipBlanks(p, end);
-      if (AtStatementEnd(p, end)) break;
+      p = SkipBlanks<kEnded>(p, end);
+      if (AtStatementEnd<kEnded>(p, end)) break;
       const char* const t = p;
       p = TokenEnd(p, end);
       if (!first) ch.names += ' ';
@@ -522,6 +557,7 @@ class ChunkParser {
   }
 
   Chunk& m_ch;
+  const char* m_end = nullptr;  // of the part being read
   PodVec<ON_3fPoint>& m_vertices;
   const bool m_counted;
   uint64_t m_next, m_limit;
@@ -1018,26 +1054,6 @@ class Reader {
   uint64_t m_v = 0, m_vt = 0, m_vn = 0;  // before the next block
   uint64_t m_line = 1;                   // the number of the next block's first line
 };
-
-// The end of the last complete statement in [text, text + size), or 0 when there is
-// none: a line end that no backslash continues and that cannot be the first half of
-// a CR LF pair still to come.
-size_t LastBoundary(const char* text, size_t size) {
-  for (size_t q = size; q-- > 0;) {
-    const char c = text[q];
-    if (!IsLineEnd(c)) continue;
-    if (c == '\r' && q + 1 == size) continue;
-    size_t start = q, after = q + 1;
-    if (c == '\r' && text[q + 1] == '\n') after = q + 2;
-    if (c == '\n' && q > 0 && text[q - 1] == '\r') start = q - 1;
-    if (start > 0 && text[start - 1] == '\\') {
-      q = start;
-      continue;
-    }
-    return after;
-  }
-  return 0;
-}
 
 }  // namespace
 
