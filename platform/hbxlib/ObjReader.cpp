@@ -1,5 +1,6 @@
 #include "ObjReader.h"
 
+#include <algorithm>
 #include <atomic>
 #include <climits>
 #include <cstdint>
@@ -519,10 +520,16 @@ class ChunkParser {
       ch.AddFace(static_cast<uint32_t>(n), static_cast<uint32_t>(ch.corners.size()));
       m_segment.faceBound += n <= 4 ? 1 : n - 2;
       m_segment.polygons = m_segment.polygons || n > 4;
-      for (size_t i = 0; i < n; ++i) {
-        m_segment.lowest = c[i] < m_segment.lowest ? c[i] : m_segment.lowest;
-        m_segment.highest = c[i] > m_segment.highest ? c[i] : m_segment.highest;
+      // In locals: the corners are int32_t as the bounds are, so the compiler would
+      // store and load the bounds again for every corner.
+      int32_t lowest = std::min({m_segment.lowest, c[0], c[1], c[2]});
+      int32_t highest = std::max({m_segment.highest, c[0], c[1], c[2]});
+      for (size_t i = 3; i < n; ++i) {
+        lowest = c[i] < lowest ? c[i] : lowest;
+        highest = c[i] > highest ? c[i] : highest;
       }
+      m_segment.lowest = lowest;
+      m_segment.highest = highest;
     }
     return FinishStatement(p, end);
   }
