@@ -54,6 +54,20 @@ inline bool IsDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
 // fewer in the loop that every coordinate and index runs through.
 template <bool kEnded>
 [[gnu::always_inline]] inline const char* ScanDigits(const char* s, const char* end, uint64_t& m) {
+  if constexpr (kEnded) {
+    // Two digits a round: after a digit there is always one more character.
+    for (;;) {
+      const unsigned d0 = static_cast<unsigned char>(s[0]) - unsigned{'0'};
+      if (d0 > 9) return s;
+      const unsigned d1 = static_cast<unsigned char>(s[1]) - unsigned{'0'};
+      if (d1 > 9) {
+        m = m * 10 + d0;
+        return s + 1;
+      }
+      m = m * 100 + (d0 * 10 + d1);
+      s += 2;
+    }
+  }
   while (More<kEnded>(s, end)) {
     const unsigned d = static_cast<unsigned char>(*s) - unsigned{'0'};
     if (d > 9) break;
