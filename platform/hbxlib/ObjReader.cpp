@@ -476,31 +476,16 @@ class ChunkParser {
       if (AtStatementEnd<kEnded>(p, end)) break;
       // The corner's form first, then what it refers to.
       const char* const token = p;
-      int64_t rawV, rawT = 0, rawN = 0;
-      const char *t = nullptr, *tEnd = nullptr, *n = nullptr, *nEnd = nullptr;
+      int64_t rawV;
       if (!ParseIndex<kEnded>(p, end, rawV)) return BadCorner(token);
-      const char* const vEnd = p;
+      uint64_t v = 0;
       if (More<kEnded>(p, end) && *p == '/') {
-        ++p;
-        if (More<kEnded>(p, end) && *p != '/' && !IsTokenEnd<kEnded>(p, end)) {
-          t = p;
-          if (!ParseIndex<kEnded>(p, end, rawT)) return BadCorner(token);
-          tEnd = p;
-        }
-        if (More<kEnded>(p, end) && *p == '/') {
-          ++p;
-          if (!IsTokenEnd<kEnded>(p, end)) {
-            n = p;
-            if (!ParseIndex<kEnded>(p, end, rawN)) return BadCorner(token);
-            nEnd = p;
-          }
-        }
+        p = SlashedCorner<kEnded>(token, p, rawV, v);
+        if (!p) return nullptr;
+      } else {
+        if (!IsTokenEnd<kEnded>(p, end)) return BadCorner(token);
+        if (!Resolve(rawV, m_v, token, p, "vertex", "vertices", v)) return nullptr;
       }
-      if (!IsTokenEnd<kEnded>(p, end)) return BadCorner(token);
-      uint64_t v, ignored;
-      if (!Resolve(rawV, m_v, token, vEnd, "vertex", "vertices", v)) return nullptr;
-      if (t && !Resolve(rawT, m_vt, t, tEnd, "texture coordinate", "texture coordinates", ignored)) return nullptr;
-      if (n && !Resolve(rawN, m_vn, n, nEnd, "normal", "normals", ignored)) return nullptr;
       if (ch.corners.size() >= UINT32_MAX) return Fail(token, "the faces of the file have too many corners");
       ++written;
       const int32_t index = static_cast<int32_t>(v);
@@ -532,6 +517,37 @@ class ChunkParser {
       m_segment.highest = highest;
     }
     return FinishStatement(p, end);
+  }
+
+  // The rest of a corner with a slash after its vertex index (at p): v/vt, v//vn
+  // or v/vt/vn. Checks its form, then resolves the vertex into v and checks the
+  // other references; the position after the corner, or nullptr on failure.
+  template <bool kEnded>
+  const char* SlashedCorner(const char* token, const char* p, int64_t rawV, uint64_t& v) {
+    const char* const end = m_end;
+    const char* const vEnd = p;
+    int64_t rawT = 0, rawN = 0;
+    const char *t = nullptr, *tEnd = nullptr, *n = nullptr, *nEnd = nullptr;
+    ++p;
+    if (More<kEnded>(p, end) && *p != '/' && !IsTokenEnd<kEnded>(p, end)) {
+      t = p;
+      if (!ParseIndex<kEnded>(p, end, rawT)) return BadCorner(token);
+      tEnd = p;
+    }
+    if (More<kEnded>(p, end) && *p == '/') {
+      ++p;
+      if (!IsTokenEnd<kEnded>(p, end)) {
+        n = p;
+        if (!ParseIndex<kEnded>(p, end, rawN)) return BadCorner(token);
+        nEnd = p;
+      }
+    }
+    if (!IsTokenEnd<kEnded>(p, end)) return BadCorner(token);
+    uint64_t ignored;
+    if (!Resolve(rawV, m_v, token, vEnd, "vertex", "vertices", v)) return nullptr;
+    if (t && !Resolve(rawT, m_vt, t, tEnd, "texture coordinate", "texture coordinates", ignored)) return nullptr;
+    if (n && !Resolve(rawN, m_vn, n, nEnd, "normal", "normals", ignored)) return nullptr;
+    return p;
   }
 
   const char* BadCorner(const char* token) {
