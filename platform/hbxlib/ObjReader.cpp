@@ -529,14 +529,15 @@ class ChunkParser {
     int64_t rawT = 0, rawN = 0;
     const char *t = nullptr, *tEnd = nullptr, *n = nullptr, *nEnd = nullptr;
     ++p;
-    if (More<kEnded>(p, end) && *p != '/' && !IsTokenEnd<kEnded>(p, end)) {
+    // A digit is the usual start of an index, and neither a slash nor a token end.
+    if (More<kEnded>(p, end) && (detail::IsDigit(*p) || (*p != '/' && !IsTokenEnd<kEnded>(p, end)))) {
       t = p;
       if (!ParseIndex<kEnded>(p, end, rawT)) return BadCorner(token);
       tEnd = p;
     }
     if (More<kEnded>(p, end) && *p == '/') {
       ++p;
-      if (!IsTokenEnd<kEnded>(p, end)) {
+      if ((More<kEnded>(p, end) && detail::IsDigit(*p)) || !IsTokenEnd<kEnded>(p, end)) {
         n = p;
         if (!ParseIndex<kEnded>(p, end, rawN)) return BadCorner(token);
         nEnd = p;
