@@ -361,8 +361,12 @@ TEST(HBXOBJ, FilesReadInBlocksGiveTheSameResult) {
     longFace += ' ';
     longFace += std::to_string(i % 2 ? 1 + i % 3 : 3 - i % 3);
   }
-  std::string texts[2] = {"\xEF\xBB\xBF", BigText(12, 4)};
+  // The third has line feeds alone, so that its blocks are counted the wide way,
+  // and a run of empty lines longer than a block.
+  std::string texts[3] = {"\xEF\xBB\xBF", BigText(12, 4), BigText(13, 5)};
   texts[0] += BigText(11, 6);
+  std::erase(texts[2], '\r');
+  texts[2].insert(texts[2].find("\nv ", texts[2].size() / 2) + 1, std::string(10000, '\n'));
   texts[1] += "# ";
   texts[1] += std::string(20000, 'x');
   texts[1] += '\n';
@@ -379,7 +383,7 @@ TEST(HBXOBJ, FilesReadInBlocksGiveTheSameResult) {
       EXPECT_EQ(r.meshes, whole.meshes) << threads << " threads";
     }
     std::string broken = text;
-    broken += "v 1 2 3\r\nf 1 2 \\\r\n 3 -9999999\n";
+    broken += text.find('\r') == std::string::npos ? "v 1 2 3\nf 1 2 \\\n 3 -9999999\n" : "v 1 2 3\r\nf 1 2 \\\r\n 3 -9999999\n";
     const Result e = Read(broken, 1);
     ASSERT_EQ(e.ok, 0);
     for (int threads : {1, 8}) {
