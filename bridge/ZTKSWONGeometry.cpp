@@ -5,8 +5,8 @@
 
 #include "ComHolders.h"
 #include "ZTKBrep.h"
-#include "ZTKProgress.h"
 #include "ZTKSWON.h"
+#include "ZTKSWONProgress.h"
 #include "ZTKSWUtils.h"
 
 namespace {
@@ -42,17 +42,12 @@ void AppendIsoCurves(const ON_NurbsSurface& surface, int dir, ON_NurbsCurve& wor
 template <class Item, class Draw>
 BOOL DrawEach(const wchar_t* title, HostDocument* doc, const ON_ClassArray<Item>& items, double scale, BOOL progress,
               Draw draw) {
-  ZTKProgress bar(title, L"", 0.0, 100.0, nullptr);
-  const int count = items.Count();
-  if (progress) {
-    bar.SetMax(static_cast<double>(count));
-    bar.StartProgress();
-  }
-  for (int i = 0; i < count; ++i) {
-    if (progress) bar.StepIt(1.0);
+  BuilderProgress bar(title, progress, items.Count());
+  for (int i = 0; i < items.Count(); ++i) {
+    bar.Step();
     if (!draw(doc, items[i], scale, 0)) return 0;  // the window closes without its end
   }
-  if (progress) bar.EndProgress();
+  bar.End();
   return 1;
 }
 
@@ -99,30 +94,26 @@ BOOL ImportGeometry(HostApplication* app, int documentType, int unitsIndex, cons
   CountedPtr<HostPartDocument> part;
   CountedPtr<HostAssemblyDocument> assembly;
   CountedPtr<HostDrawingDocument> drawing;
+  const wchar_t* noDocument = nullptr;
   switch (documentType) {
     case 0:
       if (app) HostOp::NewPart(app, part.Out());
-      if (!part) {
-        ZTKSWON::SetLastErrorText(L"Unable to create part");
-        return 0;
-      }
+      if (!part) noDocument = L"Unable to create part";
       break;
     case 1:
       if (app) HostOp::NewAssembly(app, assembly.Out());
-      if (!assembly) {
-        ZTKSWON::SetLastErrorText(L"Unable to create assembly");
-        return 0;
-      }
+      if (!assembly) noDocument = L"Unable to create assembly";
       break;
     case 2:
       if (app) HostOp::NewDrawing(app, 11, 0, 11, 0.0, 0.0, drawing.Out());
-      if (!drawing) {
-        ZTKSWON::SetLastErrorText(L"Unable to create drawing");
-        return 0;
-      }
+      if (!drawing) noDocument = L"Unable to create drawing";
       break;
     default:
       break;  // the active document receives everything
+  }
+  if (noDocument) {
+    ZTKSWON::SetLastErrorText(noDocument);
+    return 0;
   }
 
   CountedPtr<HostDocument> doc;

@@ -7,8 +7,8 @@
 #include "ComHolders.h"
 #include "ZTKCurve.h"
 #include "ZTKNurbsCurve.h"
-#include "ZTKProgress.h"
 #include "ZTKSWON.h"
+#include "ZTKSWONProgress.h"
 
 namespace {
 
@@ -75,17 +75,12 @@ BOOL CreateSketchLine(HostDocument* doc, const ON_Line& line, double scale) {
 }
 
 BOOL CreateSketchPoints(HostDocument* doc, const ON_3dPointArray& points, double scale, BOOL progress) {
-  ZTKProgress bar(L"Creating points", L"", 0.0, 100.0, nullptr);
-  const int count = points.Count();
-  if (progress) {
-    bar.SetMax(static_cast<double>(count));
-    bar.StartProgress();
-  }
-  for (int i = 0; i < count; ++i) {
-    if (progress) bar.StepIt(1.0);
+  BuilderProgress bar(L"Creating points", progress, points.Count());
+  for (int i = 0; i < points.Count(); ++i) {
+    bar.Step();
     CreateSketchPoint(doc, points[i], scale);  // a refused point does not stop the others
   }
-  if (progress) bar.EndProgress();
+  bar.End();
   return 1;
 }
 
@@ -146,14 +141,9 @@ BOOL CreateSketchCurves(HostDocument* doc, const ON_ClassArray<ON_NurbsCurve>& c
   ON_Line line;
   ON_Arc arc;
   ON_Polyline polyline;
-  ZTKProgress bar(L"Creating curves", L"", 0.0, 100.0, nullptr);
-  const int count = curves.Count();
-  if (progress) {
-    bar.SetMax(static_cast<double>(count));
-    bar.StartProgress();
-  }
-  for (int i = 0; i < count; ++i) {
-    if (progress) bar.StepIt(1.0);
+  BuilderProgress bar(L"Creating curves", progress, curves.Count());
+  for (int i = 0; i < curves.Count(); ++i) {
+    bar.Step();
     const ON_NurbsCurve& curve = curves[i];
     // A curve the host refuses does not stop the others.
     if (ZTKCurve::IsLine(&curve, line) == 1) {
@@ -166,6 +156,6 @@ BOOL CreateSketchCurves(HostDocument* doc, const ON_ClassArray<ON_NurbsCurve>& c
       CreateSketchSpline(doc, curve, scale);
     }
   }
-  if (progress) bar.EndProgress();
+  bar.End();
   return 1;
 }

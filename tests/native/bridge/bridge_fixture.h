@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "ComHolders.h"
 #include "StandInHostTest.h"
 #include "ZTKProgress.h"
 #include "ZTKSWON.h"
@@ -84,6 +85,23 @@ class BridgeTest : public standin::StandInHostTest {
 
  private:
   ZTKProgressObserver* m_previous = nullptr;
+};
+
+// A new part made through the host as the import makes it, with its 3D sketch
+// open and the log cleared; the test owns the two references.
+class OpenSketchTest : public BridgeTest {
+ protected:
+  void SetUp() override {
+    HostOp::NewPart(host.Application(), part.Out());
+    HostOp::ActiveDocument(host.Application(), doc.Out());
+    ASSERT_TRUE(part && doc);
+    HostOp::Insert3DSketch(doc.Get(), 0);
+    host.Log().Clear();
+  }
+  standin::Sketch3D& Sketch() { return host.Documents().back()->Sketch(0); }
+
+  CountedPtr<HostPartDocument> part;
+  CountedPtr<HostDocument> doc;
 };
 
 // Every face handed to body method 72 while the log kept arguments, as sent (also

@@ -11,6 +11,12 @@
 
 namespace testcurve {
 
+inline ON_3dPointArray Points(std::initializer_list<ON_3dPoint> points) {
+  ON_3dPointArray out;
+  for (const ON_3dPoint& p : points) out.Append(p);
+  return out;
+}
+
 // A non-rational curve of `order` on the CVs with the knots as openNURBS stores
 // them (order + CV count - 2).
 inline ON_NurbsCurve Make(int order, std::initializer_list<ON_3dPoint> cvs, std::initializer_list<double> knots) {

@@ -75,19 +75,7 @@ Lines Titles(const Lines& progressLines) {
   return out;
 }
 
-class SurfaceSketch : public BridgeTest {
- protected:
-  void SetUp() override {
-    HostOp::NewPart(host.Application(), part.Out());
-    HostOp::ActiveDocument(host.Application(), doc.Out());
-    ASSERT_TRUE(part && doc);
-    HostOp::Insert3DSketch(doc.Get(), 0);
-    host.Log().Clear();
-  }
-  standin::Sketch3D& Sketch() { return host.Documents().back()->Sketch(0); }
-  CountedPtr<HostPartDocument> part;
-  CountedPtr<HostDocument> doc;
-};
+using SurfaceSketch = bridgetest::OpenSketchTest;
 
 TEST_F(SurfaceSketch, StationsAdvanceByRepeatedAddition) {
   // Ten CVs across [0, 1]: the tenth sum stays a hair below 1, so twelve curves.

@@ -14,22 +14,13 @@
 
 namespace {
 
-using bridgetest::BridgeTest;
 using bridgetest::Lines;
 using standin::Fault;
 using testcurve::Join;
 using testcurve::Num;
 
-class SketchBuilders : public BridgeTest {
+class SketchBuilders : public bridgetest::OpenSketchTest {
  protected:
-  void SetUp() override {
-    HostOp::NewPart(host.Application(), part.Out());
-    HostOp::ActiveDocument(host.Application(), doc.Out());
-    ASSERT_TRUE(part && doc);
-    HostOp::Insert3DSketch(doc.Get(), 0);
-    host.Log().Clear();
-  }
-  standin::Sketch3D& Sketch() { return host.Documents().back()->Sketch(0); }
   // The document calls since SetUp, releases left out.
   Lines Calls() const { return host.Log().Lines("HostDocument"); }
   // Only the positions of the document calls: "542", "553", ...
@@ -42,9 +33,6 @@ class SketchBuilders : public BridgeTest {
   void FailEvery(std::initializer_list<int> methods) {
     for (int m : methods) host.InjectFault("HostDocument", m, Fault::Fail(E_FAIL));
   }
-
-  CountedPtr<HostPartDocument> part;
-  CountedPtr<HostDocument> doc;
 };
 
 // The points of a closed curve as the builders sample them, times the scale.
@@ -81,10 +69,7 @@ TEST_F(SketchBuilders, PointAndLineResultsFollowTheHost) {
 }
 
 TEST_F(SketchBuilders, PointsAreAllTriedUnderTheirWindow) {
-  ON_3dPointArray points;
-  points.Append(1, 0, 0);
-  points.Append(0, 2, 0);
-  points.Append(0, 0, 4);
+  const ON_3dPointArray points = testcurve::Points({{1, 0, 0}, {0, 2, 0}, {0, 0, 4}});
   host.InjectFault("HostDocument", 540, Fault::Fail(E_FAIL, 2));
   EXPECT_EQ(CreateSketchPoints(doc.Get(), points, 0.25, 1), 1);
   EXPECT_EQ(Calls(), (Lines{"HostDocument.540(0.25,0,0,&)", "HostDocument.540(0,0.5,0,&)",
@@ -107,10 +92,7 @@ TEST_F(SketchBuilders, PointsAreAllTriedUnderTheirWindow) {
 }
 
 TEST_F(SketchBuilders, PolylineDrawsSegmentsAndStopsAtTheFirstRefusal) {
-  ON_Polyline three;
-  three.Append(0, 0, 0);
-  three.Append(1, 0, 0);
-  three.Append(1, 1, 0);
+  const ON_Polyline three = testcurve::Points({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}});
   EXPECT_EQ(CreateSketchPolyline(doc.Get(), three, 2.0), 1);
   EXPECT_EQ(Calls(), (Lines{"HostDocument.542(0,0,0,2,0,0,&)", "HostDocument.542(2,0,0,2,2,0,&)"}));
 
@@ -120,19 +102,14 @@ TEST_F(SketchBuilders, PolylineDrawsSegmentsAndStopsAtTheFirstRefusal) {
   EXPECT_EQ(Calls(), (Lines{"HostDocument.542(0,0,0,2,0,0,&)"}));
 
   host.Log().Clear();
-  ON_Polyline one;
-  one.Append(5, 5, 5);
-  EXPECT_EQ(CreateSketchPolyline(doc.Get(), one, 1.0), 1);
+  EXPECT_EQ(CreateSketchPolyline(doc.Get(), testcurve::Points({{5, 5, 5}}), 1.0), 1);
   EXPECT_EQ(CreateSketchPolyline(doc.Get(), ON_Polyline(), 1.0), 1);
   EXPECT_TRUE(Calls().empty());
   EXPECT_EQ(Sketch().lines.size(), 2u);
 }
 
 TEST_F(SketchBuilders, SplineThroughPointsSendsThemAllInOneCall) {
-  ON_3dPointArray points;
-  points.Append(1, 2, 3);
-  points.Append(4, 5, 6);
-  points.Append(7, 8, 10);
+  const ON_3dPointArray points = testcurve::Points({{1, 2, 3}, {4, 5, 6}, {7, 8, 10}});
   EXPECT_EQ(CreateSketchSplineThroughPoints(doc.Get(), points, 0.5), 1);
   EXPECT_EQ(Calls(), (Lines{"HostDocument.559(3,[0.5,1,1.5,2,2.5,3,3.5,4,5],&)"}));
   ASSERT_EQ(Sketch().splines.size(), 1u);
@@ -317,9 +294,7 @@ TEST_F(SketchBuilders, HandedOutEntitiesAreReleasedAndNullOnesAreFine) {
 }
 
 TEST(SketchBuildersWithoutDocument, NothingIsCalledAndNothingBreaks) {
-  ON_3dPointArray points;
-  points.Append(0, 0, 0);
-  points.Append(1, 0, 0);
+  const ON_3dPointArray points = testcurve::Points({{0, 0, 0}, {1, 0, 0}});
   ON_ClassArray<ON_NurbsCurve> curves;
   curves.Append(testcurve::OpenCubic());
   curves.Append(testcurve::Make(2, {{0, 0, 0}, {3, 0, 0}}, {0, 1}));
