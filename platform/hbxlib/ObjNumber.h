@@ -22,10 +22,10 @@ enum class NumberStatus { Ok, Malformed, NotFinite, Overflow };
 [[gnu::always_inline]] inline bool IsContinuation(const char* p, const char* end) {
   return *p == '\\' && (p + 1 == end || IsLineEnd(p[1]));
 }
-// Scans of text that ends with a line end (kEnded) stop at that line end at the
-// latest: every token, run of digits and run of blanks ends before the text does,
-// so those scans leave out the test for the end of the text. More<kEnded> is that
-// test: "p is not at the end".
+// Scans of text that ends with a line end that no backslash continues (kEnded)
+// stop at that line end at the latest: every token, run of digits and run of
+// blanks ends before the text does, so those scans leave out the test for the end
+// of the text. More<kEnded> is that test: "p is not at the end".
 template <bool kEnded>
 [[gnu::always_inline]] inline bool More(const char* p, const char* end) {
   return kEnded || p < end;

@@ -854,7 +854,7 @@ bool BuildLargeMesh(const std::vector<Run>& runs, const std::vector<Chunk>& chun
 }
 
 // Counts the lines of [p, end), as LineNumber counts them: line feeds, and carriage
-// returns that no line feed follows. Sixteen bytes at a time: a file's worth of text
+// returns that no line feed follows. A vector at a time: a file's worth of text
 // passes through here, block by block.
 uint64_t CountLines(const char* p, const char* end) {
   uint64_t lines = 0;

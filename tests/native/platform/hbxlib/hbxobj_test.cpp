@@ -341,7 +341,8 @@ TEST(HBXOBJ, SameResultWhateverTheNumberOfThreads) {
 // in later blocks all come out as when the text is read at once.
 TEST(HBXOBJ, FilesReadInBlocksGiveTheSameResult) {
   namespace fs = std::filesystem;
-  const fs::path file = fs::temp_directory_path() / "plymora_blocks_test.obj";
+  // A name of its own: test runs of other builds on the machine write their texts too.
+  const fs::path file = fs::temp_directory_path() / ("plymora_blocks_test_" + std::to_string(std::random_device{}()) + ".obj");
   auto readFile = [&](const std::string& text, int threads) {
     {
       std::ofstream out(file, std::ios::binary);
