@@ -1,5 +1,6 @@
 // The geometry bridge: openNURBS meshes built in host part documents, as one solid
-// body of planar faces per mesh or as 3D-sketch lines along the mesh edges.
+// body of planar faces per mesh or as 3D-sketch lines along the mesh edges; NURBS
+// and plane surfaces as faces of host bodies; and host bodies read back as meshes.
 //
 // Every function returns 1 for success and 0 for failure. A function that fails
 // stores one fixed text in the module's last-error text and returns 0; one that
@@ -108,9 +109,10 @@ BOOL CreateBodyFromSurface(HostPartDocument* part, const ON_NurbsSurface* surfac
 // normals (-y, +x, +y, -x), each through the start of its top edge (the boundary
 // iso-curves v = vmin, u = umax, v = vmax, u = umin) and trimmed by that edge, two
 // vertical corner lines and its bottom edge, every curve in its own direction; and
-// the bottom: with `flatBase`, the plane of normal -z at the lowest control point
-// less the thickness, trimmed by straight bottom edges; otherwise the surface moved
-// down by the thickness, bounded by its domain. Any other surface gets the same
+// the bottom: with `flatBase`, the plane of normal -z at the bottom of the
+// surface's bounding box (the box of its control points) less the thickness,
+// trimmed by straight bottom edges; otherwise the surface moved down by the
+// thickness, bounded by its domain. Any other surface gets the same
 // faces. Stops at the first face that fails (its text stands); faces made stay.
 BOOL CreateSlabFromSurface(HostBody* body, const ON_NurbsSurface* surface, double thickness, BOOL flatBase,
                            double scale);
