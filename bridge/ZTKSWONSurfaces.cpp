@@ -337,9 +337,12 @@ BOOL ImportSurface(HostApplication* app, const ON_NurbsSurface* surface, int uni
   if (importKind == ImportAsSolid) {
     result = CreateBodyFromSurface(part.Get(), surface, thickness, flatBase, scale);
   } else if (importKind == ImportAs3DSketch) {
-    (void)progress;
-    ZTKSWON::SetLastErrorText(L"Unable to draw the surface's iso-curves");
-    result = 0;
+    // Unlike the mesh import, the display setting comes after entering the sketch.
+    HostOp::Insert3DSketch(doc.Get(), 0);
+    HostOp::SetDisplayWhenAdded(doc.Get(), 0);
+    result = Guarded([&] { return CreateIsoCurveSketch(doc.Get(), *surface, scale, progress); });
+    HostOp::ClearSelection(doc.Get());
+    HostOp::Insert3DSketch(doc.Get(), 0);
   }
   HostOp::GraphicsRedraw(doc.Get());
   HostOp::ViewZoomToFit(doc.Get());

@@ -655,13 +655,18 @@ TEST_F(Surfaces, BodyFailures) {
 
 class Import : public BridgeTest {
  protected:
+  // The application's and the document's own calls with their arguments; the
+  // faces and sketch entities by role and position only.
   Lines Calls() const {
     Lines out;
-    for (const auto& r : host.Log().Records())
-      if (r.method > 6)
-        out.push_back(r.role == std::string("HostApplication") || r.role == std::string("HostDocument")
-                          ? r.Text()
-                          : std::string(r.role) + "." + std::to_string(r.method));
+    for (const auto& r : host.Log().Records()) {
+      if (r.method <= 6) continue;
+      bool entity = false;
+      for (int m : {540, 542, 551, 553, 559, 578}) entity = entity || (r.role == std::string("HostDocument") && r.method == m);
+      out.push_back(!entity && (r.role == std::string("HostApplication") || r.role == std::string("HostDocument"))
+                        ? r.Text()
+                        : std::string(r.role) + "." + std::to_string(r.method));
+    }
     return out;
   }
   const ON_NurbsSurface relief = ReliefSurface();
@@ -700,6 +705,39 @@ TEST_F(Import, DocumentCallsOfEachKind) {
   }
   EXPECT_EQ(host.Documents().size(), 3u);
   EXPECT_EQ(progress.constructed, 0);
+}
+
+// The 3D-sketch form: the iso-curves of the relief (five stations in each
+// direction, cubic splines) in a sketch of the active document, entered before
+// and left after; the progress flag reaches the sketch, thickness and base play
+// no part.
+TEST_F(Import, SketchOfIsoCurves) {
+  for (const BOOL progressOn : {1, 0}) {
+    SCOPED_TRACE(progressOn);
+    host.Log().Clear();
+    progress.lines.clear();
+    EXPECT_EQ(ImportSurface(host.Application(), &relief, 3, ImportAs3DSketch, -5.0, 0, progressOn), 1);
+    Lines splines;
+    bridgetest::Repeat(splines, "HostDocument.578", 10);
+    EXPECT_EQ(Calls(), Concat({kPartStart, {"HostDocument.14(3)", "HostDocument.656(0)", "HostDocument.235(0)"},
+                               splines, {"HostDocument.82()", "HostDocument.656(0)"}, kPartEnd}));
+    const standin::Document& doc = *host.Documents().back();
+    ASSERT_EQ(doc.Sketches().size(), 1u);
+    EXPECT_FALSE(doc.InSketch());
+    EXPECT_EQ(doc.Sketches()[0].splines.size(), 10u);
+    EXPECT_TRUE(doc.TemporaryBodies().empty());
+    if (progressOn) {
+      ASSERT_GE(progress.lines.size(), 2u);
+      EXPECT_EQ(progress.lines[1], progress.lines[0].substr(0, 1) + " max 10");
+    } else {
+      EXPECT_EQ(progress.lines.size(), 2u);  // made and destroyed, never shown
+    }
+  }
+  // The end points of the first iso-curve, v = 0 from u = 0 to 10, in inches.
+  const auto& first = host.Documents().back()->Sketches()[0].splines.front();
+  ASSERT_FALSE(first.points.empty());
+  EXPECT_EQ(first.points.front(), (P3{0, 0, 1 * 0.0254}));
+  EXPECT_EQ(first.points.back(), (P3{10 * 0.0254, 0, 2 * 0.0254}));
 }
 
 TEST_F(Import, Failures) {
