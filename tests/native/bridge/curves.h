@@ -68,7 +68,10 @@ inline std::string Num(double v) {
 // Numbers as the log joins arguments: "1,0.5,-2".
 inline std::string Join(const std::vector<double>& values) {
   std::string out;
-  for (size_t i = 0; i < values.size(); ++i) out += (i ? "," : "") + Num(values[i]);
+  for (size_t i = 0; i < values.size(); ++i) {
+    if (i) out += ',';
+    out += Num(values[i]);
+  }
   return out;
 }
 

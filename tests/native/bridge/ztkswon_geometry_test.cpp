@@ -112,21 +112,21 @@ TEST_F(SurfaceSketch, DegenerateDomainsAndSurfacesEnd) {
   // A step lost in the rounding of its station (16 / 3 at 1e17, whose spacing is
   // 16) would never reach the end: the run goes straight to the end instead.
   const double a = 1e17, b = 1e17 + 16;
-  RecordingSurface far(3, false, 2, 3, 2, 3);
-  far.SetKnot(0, 0, 0);
-  far.SetKnot(0, 1, 1);
-  for (int k = 0; k < 4; ++k) far.SetKnot(1, k, k < 2 ? a : b);
+  RecordingSurface distant(3, false, 2, 3, 2, 3);
+  distant.SetKnot(0, 0, 0);
+  distant.SetKnot(0, 1, 1);
+  for (int k = 0; k < 4; ++k) distant.SetKnot(1, k, k < 2 ? a : b);
   for (int i = 0; i < 2; ++i)
-    for (int j = 0; j < 3; ++j) far.SetCV(i, j, ON_3dPoint(i, j, j == 1 ? 1.0 : 0.0));
-  ASSERT_TRUE(far.IsValid());
-  EXPECT_EQ(CreateIsoCurveSketch(doc.Get(), far, 1.0, 0), 1);
-  EXPECT_EQ(far.stations, Then(Along(0, {a, b}), Along(1, {0, 0.5, 1.0})));
+    for (int j = 0; j < 3; ++j) distant.SetCV(i, j, ON_3dPoint(i, j, j == 1 ? 1.0 : 0.0));
+  ASSERT_TRUE(distant.IsValid());
+  EXPECT_EQ(CreateIsoCurveSketch(doc.Get(), distant, 1.0, 0), 1);
+  EXPECT_EQ(distant.stations, Then(Along(0, {a, b}), Along(1, {0, 0.5, 1.0})));
 
   // An empty surface: no curves, and the curve window counts none.
   progress.lines.clear();
   EXPECT_EQ(CreateIsoCurveSketch(doc.Get(), RecordingSurface(), 1.0, 1), 1);
   EXPECT_EQ(progress.lines, (Lines{"2 new Creating curves||0|100|none", "2 max 0", "2 start", "2 end", "2 destroy"}));
-  EXPECT_EQ(Sketch().lines.size() + Sketch().arcs.size() + Sketch().splines.size(), 5u);  // those of `far`
+  EXPECT_EQ(Sketch().lines.size() + Sketch().arcs.size() + Sketch().splines.size(), 5u);  // those of `distant`
 }
 
 TEST_F(SurfaceSketch, ListsOfSurfacesAndBrepsShowOneWindowEach) {
