@@ -40,23 +40,24 @@ void AppendScaled(std::vector<double>& out, const ON_3dPoint& p, double scale) {
   out.push_back(p.z * scale);
 }
 
-// A surface whose arrays can be sent: a valid B-spline (so order + count - 2
-// knots per direction, which the arrays' sizes rely on) with readable Euclidean
-// control points (a weight of 0 has none).
-bool IsSendable(const ON_NurbsSurface& s) {
-  if (!s.IsValid()) return false;
+// Points that can be sent: Euclidean control points times the scale, appended to
+// `out`; false when one has none (a weight of 0).
+bool AppendScaledCVs(std::vector<double>& out, const ON_NurbsSurface& s, double scale) {
   ON_3dPoint p;
-  for (int j = 0; j < s.CVCount(1); ++j)
-    for (int i = 0; i < s.CVCount(0); ++i)
+  for (int j = 0; j < s.CVCount(1); ++j)  // u runs fastest
+    for (int i = 0; i < s.CVCount(0); ++i) {
       if (!s.GetCV(i, j, p)) return false;
+      AppendScaled(out, p, scale);
+    }
   return true;
 }
 
-bool IsSendable(const ON_NurbsCurve& c) {
-  if (!c.IsValid()) return false;
+bool AppendScaledCVs(std::vector<double>& out, const ON_NurbsCurve& c, double scale) {
   ON_3dPoint p;
-  for (int i = 0; i < c.CVCount(); ++i)
+  for (int i = 0; i < c.CVCount(); ++i) {
     if (!c.GetCV(i, p)) return false;
+    AppendScaled(out, p, scale);
+  }
   return true;
 }
 
@@ -109,7 +110,9 @@ BOOL TrimmedPlane(HostBody* body, const ON_3dPoint& origin, const ON_3dVector& n
 BOOL CreateNurbsSurface(HostBody* body, HostSurface*& surface, const ON_NurbsSurface* nurbs, double scale) {
   surface = nullptr;
   return Guarded([&]() -> BOOL {
-    if (!body || !nurbs || !IsSendable(*nurbs)) {
+    // Only a valid B-spline has the order + count - 2 knots per direction that the
+    // arrays' sizes rely on.
+    if (!body || !nurbs || !nurbs->IsValid()) {
       ZTKSWON::SetLastErrorText(L"Unable to create nurbs surface");
       return 0;
     }
@@ -123,12 +126,10 @@ BOOL CreateNurbsSurface(HostBody* body, HostSurface*& surface, const ON_NurbsSur
     points.reserve(3 * static_cast<size_t>(countU) * static_cast<size_t>(countV));
     AppendHostKnots(uKnots, s.KnotCount(0), [&](int i) { return s.Knot(0, i); });
     AppendHostKnots(vKnots, s.KnotCount(1), [&](int i) { return s.Knot(1, i); });
-    ON_3dPoint p;
-    for (int j = 0; j < countV; ++j)  // u runs fastest
-      for (int i = 0; i < countU; ++i) {
-        s.GetCV(i, j, p);
-        AppendScaled(points, p, scale);
-      }
+    if (!AppendScaledCVs(points, s, scale)) {
+      ZTKSWON::SetLastErrorText(L"Unable to create nurbs surface");
+      return 0;
+    }
     CountedPtr<HostSurface> made;
     const HRESULT hr = HostOp::CreateBSplineSurface(body, header, uKnots.data(), vKnots.data(), points.data(), made.Out());
     return TakeSurface(hr, made, surface, L"Unable to create nurbs surface", L"Unable to create valid nurbs surface");
@@ -159,7 +160,7 @@ BOOL AddTrimmingLoop(HostSurface*& surface, const ON_ClassArray<ON_NurbsCurve>& 
   }
   return Guarded([&]() -> BOOL {
     bool sendable = surface != nullptr;
-    for (int k = 0; k < n && sendable; ++k) sendable = IsSendable(curves[k]);
+    for (int k = 0; k < n && sendable; ++k) sendable = curves[k].IsValid();  // as for surfaces
     if (!sendable) {
       ZTKSWON::SetLastErrorText(L"Unable to add trimming loop");
       return 0;
@@ -181,13 +182,12 @@ BOOL AddTrimmingLoop(HostSurface*& surface, const ON_ClassArray<ON_NurbsCurve>& 
     std::vector<double> knots, points;
     knots.reserve(knotTotal);
     points.reserve(3 * cvTotal);
-    ON_3dPoint p;
     for (int k = 0; k < n; ++k) {
       const ON_NurbsCurve& c = curves[k];
       AppendHostKnots(knots, c.KnotCount(), [&](int i) { return c.Knot(i); });
-      for (int i = 0; i < c.CVCount(); ++i) {
-        c.GetCV(i, p);
-        AppendScaled(points, p, scale);
+      if (!AppendScaledCVs(points, c, scale)) {
+        ZTKSWON::SetLastErrorText(L"Unable to add trimming loop");
+        return 0;
       }
     }
     if (HostOp::AddTrimLoop(surface, static_cast<LONG>(n), orders.data(), dimensions.data(), periodic.data(),

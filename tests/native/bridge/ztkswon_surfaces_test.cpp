@@ -96,6 +96,23 @@ std::vector<double> ScaledCVs(const ON_NurbsSurface& s, double scale) {
   return out;
 }
 
+// One host call made to fail, the calls that then reach the host, and the text left.
+struct FaultCase {
+  const char* name;
+  const char* role;
+  int method;
+  Fault fault;
+  Lines calls;
+  const char* text;
+};
+
+// The fault of the case alone, on an empty log.
+void Arm(standin::StandInHost& host, const FaultCase& c) {
+  host.ClearFaults();
+  host.Log().Clear();
+  host.InjectFault(c.role, c.method, c.fault);
+}
+
 class Surfaces : public BridgeTest {
  protected:
   void SetUp() override {
@@ -381,6 +398,9 @@ TEST_F(Surfaces, TrimmingLoopFailures) {
   ON_ClassArray<ON_NurbsCurve> withEmpty = SquareOfFourCurves();
   withEmpty[2] = ON_NurbsCurve();  // what an iso-curve that could not be had leaves
   EXPECT_EQ(AddTrimmingLoop(surface, withEmpty, 1.0), 0);
+  ON_ClassArray<ON_NurbsCurve> zeroWeight = SquareOfFourCurves();
+  ASSERT_TRUE(zeroWeight[1].SetCV(1, ON_4dPoint(1, 1, 0, 0)));  // valid, but has no Euclidean point there
+  EXPECT_EQ(AddTrimmingLoop(surface, zeroWeight, 1.0), 0);
   HostSurface* noSurface = nullptr;
   EXPECT_EQ(AddTrimmingLoop(noSurface, SquareOfFourCurves(), 1.0), 0);
   EXPECT_EQ(Text(), "Unable to add trimming loop");
@@ -423,37 +443,34 @@ TEST_F(Surfaces, TrimmedSurfaceFailuresKeepTheirTextAndReleaseTheSurface) {
   const ON_ClassArray<ON_NurbsCurve> none;
   const ON_ClassArray<ON_NurbsCurve> square = SquareOfFourCurves();
   struct Case {
-    const char* name;
+    FaultCase fault;
     const ON_Surface* surface;
     const ON_ClassArray<ON_NurbsCurve>* trims;
-    const char* role;
-    int method;
-    Fault fault;
-    Lines calls;
-    const char* text;
   };
+  const Lines trimmed = {"HostBody.46", "HostSurface.57", "HostBody.19"};
   const Case cases[] = {
-      {"19 makes no face", &floor, &square, "HostBody", 19, Fault::NullOut(S_OK),
-       {"HostBody.46", "HostSurface.57", "HostBody.19"}, "Unable to create trimmed surface"},
-      {"19 gives S_FALSE", &floor, &square, "HostBody", 19, Fault::Fail(S_FALSE),
-       {"HostBody.46", "HostSurface.57", "HostBody.19"}, "Unable to create trimmed surface"},
-      {"57 fails", &floor, &square, "HostSurface", 57, Fault::Fail(E_FAIL), {"HostBody.46", "HostSurface.57"},
-       "Unable to add trimming loop"},
-      {"46 fails", &floor, &square, "HostBody", 46, Fault::After(E_FAIL), {"HostBody.46"},
-       "Unable to create plane surface"},
-      {"53 gives S_FALSE", &nurbs, &none, "HostBody", 53, Fault::Fail(S_FALSE), {"HostBody.50", "HostBody.53"},
-       "Unable to create bounded surface"},
-      {"50 makes no surface", &nurbs, &none, "HostBody", 50, Fault::NullOut(S_OK), {"HostBody.50"},
-       "Unable to create valid nurbs surface"},
+      {{"19 makes no face", "HostBody", 19, Fault::NullOut(S_OK), trimmed, "Unable to create trimmed surface"},
+       &floor, &square},
+      {{"19 gives S_FALSE", "HostBody", 19, Fault::Fail(S_FALSE), trimmed, "Unable to create trimmed surface"},
+       &floor, &square},
+      {{"57 fails", "HostSurface", 57, Fault::Fail(E_FAIL), {"HostBody.46", "HostSurface.57"},
+        "Unable to add trimming loop"},
+       &floor, &square},
+      {{"46 fails", "HostBody", 46, Fault::After(E_FAIL), {"HostBody.46"}, "Unable to create plane surface"}, &floor,
+       &square},
+      {{"53 gives S_FALSE", "HostBody", 53, Fault::Fail(S_FALSE), {"HostBody.50", "HostBody.53"},
+        "Unable to create bounded surface"},
+       &nurbs, &none},
+      {{"50 makes no surface", "HostBody", 50, Fault::NullOut(S_OK), {"HostBody.50"},
+        "Unable to create valid nurbs surface"},
+       &nurbs, &none},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    host.ClearFaults();
-    host.Log().Clear();
-    host.InjectFault(c.role, c.method, c.fault);
+    SCOPED_TRACE(c.fault.name);
+    Arm(host, c.fault);
     EXPECT_EQ(CreateTrimmedSurface(body.Get(), c.surface, *c.trims, 1.0), 0);
-    EXPECT_EQ(Methods(), c.calls);
-    EXPECT_EQ(Text(), c.text);
+    EXPECT_EQ(Methods(), c.fault.calls);
+    EXPECT_EQ(Text(), c.fault.text);
     CheckOtherReferences();
   }
 }
@@ -620,15 +637,7 @@ TEST_F(Surfaces, ARefusedSideFaceStopsTheSlabButNotTheBuild) {
 
 TEST_F(Surfaces, BodyFailures) {
   const ON_NurbsSurface relief = ReliefSurface();
-  struct Case {
-    const char* name;
-    const char* role;
-    int method;
-    Fault fault;
-    Lines calls;
-    const char* text;
-  };
-  const Case cases[] = {
+  const FaultCase cases[] = {
       {"no body", "HostPartDocument", 31, Fault::NullOut(S_OK), {"HostPartDocument.31"}, "Unable to create new body"},
       {"a body handed out with a failure", "HostPartDocument", 31, Fault::After(S_FALSE), {"HostPartDocument.31"},
        "Unable to create new body"},
@@ -637,11 +646,9 @@ TEST_F(Surfaces, BodyFailures) {
       {"the build fails", "HostBody", 12, Fault::After(E_FAIL),
        {"HostPartDocument.31", "HostBody.50", "HostBody.53", "HostBody.12"}, "Unable to create body from surface"},
   };
-  for (const Case& c : cases) {
+  for (const FaultCase& c : cases) {
     SCOPED_TRACE(c.name);
-    host.ClearFaults();
-    host.Log().Clear();
-    host.InjectFault(c.role, c.method, c.fault);
+    Arm(host, c);
     EXPECT_EQ(CreateBodyFromSurface(part.Get(), &relief, 0.0, 1, 1.0), 0);
     EXPECT_EQ(Methods(), c.calls);
     EXPECT_EQ(Text(), c.text);
@@ -741,26 +748,16 @@ TEST_F(Import, SketchOfIsoCurves) {
 }
 
 TEST_F(Import, Failures) {
-  struct Case {
-    const char* name;
-    const char* role;
-    int method;
-    Fault fault;
-    Lines calls;
-    const char* text;
-  };
-  const Case cases[] = {
+  const FaultCase cases[] = {
       {"no part", "HostApplication", 19, Fault::NullOut(S_OK), {"HostApplication.19(&)"}, "Unable to create part"},
       {"no document", "HostApplication", 8, Fault::NullOut(S_OK), {"HostApplication.19(&)", "HostApplication.8(&)"},
        "Unable to retrieve active model"},
       {"no body: the part is still finished", "HostPartDocument", 31, Fault::NullOut(S_OK),
        Concat({kPartStart, {"HostDocument.14(3)", "HostPartDocument.31"}, kPartEnd}), "Unable to create new body"},
   };
-  for (const Case& c : cases) {
+  for (const FaultCase& c : cases) {
     SCOPED_TRACE(c.name);
-    host.ClearFaults();
-    host.Log().Clear();
-    host.InjectFault(c.role, c.method, c.fault);
+    Arm(host, c);
     EXPECT_EQ(ImportSurface(host.Application(), &relief, 3, ImportAsSolid, 2.0, 1, 0), 0);
     EXPECT_EQ(Calls(), c.calls);
     EXPECT_EQ(Text(), c.text);
