@@ -7,20 +7,24 @@
 
 #include "ComHolders.h"
 #include "ZTKSWON.h"
+#include "ZTKSWONMemory.h"
 #include "ZTKSWUtils.h"
 
 namespace {
 
-constexpr wchar_t kNoMemory[] = L"Not enough memory to build the surface";
+const CString NoMemoryText(L"Not enough memory to build the surface");
 
 // Memory running out while the arrays of a very large surface are built fails
 // the call with a text of its own: the exception must not cross the host's call.
+// Every function guards its whole work, failure texts included (storing one
+// copies it); ImportSurface guards its build on its own as well, so that the
+// sketch is still left and the document still finished.
 template <class Work>
 BOOL Guarded(Work&& work) {
   try {
     return work();
   } catch (const std::bad_alloc&) {
-    ZTKSWON::SetLastErrorText(kNoMemory);
+    ZTKSWON::SetNoMemoryText(NoMemoryText);
     return 0;
   }
 }
@@ -138,27 +142,29 @@ BOOL CreateNurbsSurface(HostBody* body, HostSurface*& surface, const ON_NurbsSur
 
 BOOL CreatePlaneSurface(HostBody* body, HostSurface*& surface, const ON_PlaneSurface* plane, double scale) {
   surface = nullptr;
-  if (!body || !plane || !plane->m_plane.IsValid()) {
-    ZTKSWON::SetLastErrorText(L"Unable to create plane surface");
-    return 0;
-  }
-  const ON_3dPoint& o = plane->m_plane.origin;
-  const ON_3dVector& n = plane->m_plane.zaxis;
-  const double origin[3] = {o.x * scale, o.y * scale, o.z * scale};
-  const double normal[3] = {n.x, n.y, n.z};
-  CountedPtr<HostSurface> made;
-  const HRESULT hr = HostOp::CreatePlane(body, origin, normal, made.Out());
-  return TakeSurface(hr, made, surface, L"Unable to create plane surface", L"Unable to create valid plane surface");
+  return Guarded([&]() -> BOOL {
+    if (!body || !plane || !plane->m_plane.IsValid()) {
+      ZTKSWON::SetLastErrorText(L"Unable to create plane surface");
+      return 0;
+    }
+    const ON_3dPoint& o = plane->m_plane.origin;
+    const ON_3dVector& n = plane->m_plane.zaxis;
+    const double origin[3] = {o.x * scale, o.y * scale, o.z * scale};
+    const double normal[3] = {n.x, n.y, n.z};
+    CountedPtr<HostSurface> made;
+    const HRESULT hr = HostOp::CreatePlane(body, origin, normal, made.Out());
+    return TakeSurface(hr, made, surface, L"Unable to create plane surface", L"Unable to create valid plane surface");
+  });
 }
 
 BOOL AddTrimmingLoop(HostSurface*& surface, const ON_ClassArray<ON_NurbsCurve>& curves, double scale) {
-  const int n = curves.Count();
-  if (n == 0) {
-    // No first curve to mark: a loop of nothing bounds nothing.
-    ZTKSWON::SetLastErrorText(L"Unable to add empty trimming loop");
-    return 0;
-  }
   return Guarded([&]() -> BOOL {
+    const int n = curves.Count();
+    if (n == 0) {
+      // No first curve to mark: a loop of nothing bounds nothing.
+      ZTKSWON::SetLastErrorText(L"Unable to add empty trimming loop");
+      return 0;
+    }
     bool sendable = surface != nullptr;
     for (int k = 0; k < n && sendable; ++k) sendable = curves[k].IsValid();  // as for surfaces
     if (!sendable) {
@@ -201,47 +207,49 @@ BOOL AddTrimmingLoop(HostSurface*& surface, const ON_ClassArray<ON_NurbsCurve>& 
 
 BOOL CreateTrimmedSurface(HostBody* body, const ON_Surface* surface, const ON_ClassArray<ON_NurbsCurve>& trims,
                           double scale) {
-  HostSurface* made = nullptr;
-  BOOL created = 0;
-  if (const ON_PlaneSurface* plane = ON_PlaneSurface::Cast(surface)) {
-    created = CreatePlaneSurface(body, made, plane, scale);
-  } else if (const ON_NurbsSurface* nurbs = ON_NurbsSurface::Cast(surface)) {
-    created = CreateNurbsSurface(body, made, nurbs, scale);
-  } else {
-    // Without a host surface a loop would have nowhere to go, and a range would
-    // bound whatever surface the body made last.
-    ZTKSWON::SetLastErrorText(L"Unable to create surface that is neither a plane nor a nurbs surface");
-    return 0;
-  }
-  const CountedPtr<HostSurface> local = CountedPtr<HostSurface>::Attach(made);
-  if (!created) return 0;
+  return Guarded([&]() -> BOOL {
+    HostSurface* made = nullptr;
+    BOOL created = 0;
+    if (const ON_PlaneSurface* plane = ON_PlaneSurface::Cast(surface)) {
+      created = CreatePlaneSurface(body, made, plane, scale);
+    } else if (const ON_NurbsSurface* nurbs = ON_NurbsSurface::Cast(surface)) {
+      created = CreateNurbsSurface(body, made, nurbs, scale);
+    } else {
+      // Without a host surface a loop would have nowhere to go, and a range would
+      // bound whatever surface the body made last.
+      ZTKSWON::SetLastErrorText(L"Unable to create surface that is neither a plane nor a nurbs surface");
+      return 0;
+    }
+    const CountedPtr<HostSurface> local = CountedPtr<HostSurface>::Attach(made);
+    if (!created) return 0;
 
-  if (trims.Count() == 0) {
-    const ON_Interval u = surface->Domain(0), v = surface->Domain(1);
-    const double range[4] = {u[0], u[1], v[0], v[1]};
-    if (HostOp::CreateBoundedFace(body, 1, 1, range) != S_OK) {
-      ZTKSWON::SetLastErrorText(L"Unable to create bounded surface");
+    if (trims.Count() == 0) {
+      const ON_Interval u = surface->Domain(0), v = surface->Domain(1);
+      const double range[4] = {u[0], u[1], v[0], v[1]};
+      if (HostOp::CreateBoundedFace(body, 1, 1, range) != S_OK) {
+        ZTKSWON::SetLastErrorText(L"Unable to create bounded surface");
+        return 0;
+      }
+      return 1;
+    }
+    HostSurface* loopSurface = local.Get();
+    if (!AddTrimmingLoop(loopSurface, trims, scale)) return 0;
+    VARIANT_BOOL trimmed = VARIANT_FALSE;
+    if (HostOp::CreateTrimmedFace(body, &trimmed) != S_OK || trimmed == VARIANT_FALSE) {
+      ZTKSWON::SetLastErrorText(L"Unable to create trimmed surface");
       return 0;
     }
     return 1;
-  }
-  HostSurface* loopSurface = local.Get();
-  if (!AddTrimmingLoop(loopSurface, trims, scale)) return 0;
-  VARIANT_BOOL trimmed = VARIANT_FALSE;
-  if (HostOp::CreateTrimmedFace(body, &trimmed) != S_OK || trimmed == VARIANT_FALSE) {
-    ZTKSWON::SetLastErrorText(L"Unable to create trimmed surface");
-    return 0;
-  }
-  return 1;
+  });
 }
 
 BOOL CreateSlabFromSurface(HostBody* body, const ON_NurbsSurface* surface, double thickness, BOOL flatBase,
                            double scale) {
-  if (!surface) {
-    ZTKSWON::SetLastErrorText(L"Unable to create surface that is neither a plane nor a nurbs surface");
-    return 0;
-  }
   return Guarded([&]() -> BOOL {
+    if (!surface) {
+      ZTKSWON::SetLastErrorText(L"Unable to create surface that is neither a plane nor a nurbs surface");
+      return 0;
+    }
     const ON_NurbsSurface& s = *surface;
     const ON_Interval u = s.Domain(0), v = s.Domain(1);
     const ON_3dVector down(0.0, 0.0, -thickness);
@@ -291,62 +299,66 @@ BOOL CreateSlabFromSurface(HostBody* body, const ON_NurbsSurface* surface, doubl
 
 BOOL CreateBodyFromSurface(HostPartDocument* part, const ON_NurbsSurface* surface, double thickness, BOOL flatBase,
                            double scale) {
-  CountedPtr<HostBody> body;
-  const HRESULT made = part ? HostOp::CreateTemporaryBody(part, body.Out()) : E_POINTER;
-  if (made != S_OK || !body) {
-    ZTKSWON::SetLastErrorText(L"Unable to create new body");
-    return 0;
-  }
-  const ON_ClassArray<ON_NurbsCurve> noTrims;
-  if (!CreateTrimmedSurface(body.Get(), surface, noTrims, scale)) return 0;
-  // The slab's result is not consulted: the host decides what the faces made so
-  // far give.
-  if (thickness > 0.0) CreateSlabFromSurface(body.Get(), surface, thickness, flatBase, scale);
+  return Guarded([&]() -> BOOL {
+    CountedPtr<HostBody> body;
+    const HRESULT made = part ? HostOp::CreateTemporaryBody(part, body.Out()) : E_POINTER;
+    if (made != S_OK || !body) {
+      ZTKSWON::SetLastErrorText(L"Unable to create new body");
+      return 0;
+    }
+    const ON_ClassArray<ON_NurbsCurve> noTrims;
+    if (!CreateTrimmedSurface(body.Get(), surface, noTrims, scale)) return 0;
+    // The slab's result is not consulted: the host decides what the faces made so
+    // far give.
+    if (thickness > 0.0) CreateSlabFromSurface(body.Get(), surface, thickness, flatBase, scale);
 
-  CountedPtr<IDispatch> built;  // not read
-  if (HostOp::CreateBodyFromSurfaces(body.Get(), built.Out()) != S_OK) {
-    ZTKSWON::SetLastErrorText(L"Unable to create body from surface");
-    return 0;
-  }
-  return 1;
+    CountedPtr<IDispatch> built;  // not read
+    if (HostOp::CreateBodyFromSurfaces(body.Get(), built.Out()) != S_OK) {
+      ZTKSWON::SetLastErrorText(L"Unable to create body from surface");
+      return 0;
+    }
+    return 1;
+  });
 }
 
 BOOL ImportSurface(HostApplication* app, const ON_NurbsSurface* surface, int unitsIndex, int importKind,
                    double thickness, BOOL flatBase, BOOL progress) {
-  if (!surface) {
-    ZTKSWON::SetLastErrorText(L"No surface to import");
-    return 0;
-  }
-  CountedPtr<HostPartDocument> part;
-  if (app) HostOp::NewPart(app, part.Out());
-  if (!part) {
-    ZTKSWON::SetLastErrorText(L"Unable to create part");
-    return 0;
-  }
-  CountedPtr<HostDocument> doc;
-  HostOp::ActiveDocument(app, doc.Out());
-  if (!doc) {
-    ZTKSWON::SetLastErrorText(L"Unable to retrieve active model");
-    return 0;
-  }
-  HostOp::SetAddToDatabase(doc.Get(), 1);
-  double scale = 1.0;
-  SetDocumentUnits(doc.Get(), unitsIndex, &scale);
+  return Guarded([&]() -> BOOL {
+    if (!surface) {
+      ZTKSWON::SetLastErrorText(L"No surface to import");
+      return 0;
+    }
+    CountedPtr<HostPartDocument> part;
+    if (app) HostOp::NewPart(app, part.Out());
+    if (!part) {
+      ZTKSWON::SetLastErrorText(L"Unable to create part");
+      return 0;
+    }
+    CountedPtr<HostDocument> doc;
+    HostOp::ActiveDocument(app, doc.Out());
+    if (!doc) {
+      ZTKSWON::SetLastErrorText(L"Unable to retrieve active model");
+      return 0;
+    }
+    HostOp::SetAddToDatabase(doc.Get(), 1);
+    double scale = 1.0;
+    SetDocumentUnits(doc.Get(), unitsIndex, &scale);
 
-  BOOL result = 1;
-  if (importKind == ImportAsSolid) {
-    result = CreateBodyFromSurface(part.Get(), surface, thickness, flatBase, scale);
-  } else if (importKind == ImportAs3DSketch) {
-    // Unlike the mesh import, the display setting comes after entering the sketch.
-    HostOp::Insert3DSketch(doc.Get(), 0);
-    HostOp::SetDisplayWhenAdded(doc.Get(), 0);
-    result = Guarded([&] { return CreateIsoCurveSketch(doc.Get(), *surface, scale, progress); });
-    HostOp::ClearSelection(doc.Get());
-    HostOp::Insert3DSketch(doc.Get(), 0);
-  }
-  HostOp::GraphicsRedraw(doc.Get());
-  HostOp::ViewZoomToFit(doc.Get());
-  doc.Reset();
-  part.Reset();
-  return result;
+    BOOL result = 1;
+    if (importKind == ImportAsSolid) {
+      result = CreateBodyFromSurface(part.Get(), surface, thickness, flatBase, scale);
+    } else if (importKind == ImportAs3DSketch) {
+      // Unlike the mesh import, the display setting comes after entering the sketch.
+      HostOp::Insert3DSketch(doc.Get(), 0);
+      HostOp::SetDisplayWhenAdded(doc.Get(), 0);
+      result = Guarded([&] { return CreateIsoCurveSketch(doc.Get(), *surface, scale, progress); });
+      HostOp::ClearSelection(doc.Get());
+      HostOp::Insert3DSketch(doc.Get(), 0);
+    }
+    HostOp::GraphicsRedraw(doc.Get());
+    HostOp::ViewZoomToFit(doc.Get());
+    doc.Reset();
+    part.Reset();
+    return result;
+  });
 }
