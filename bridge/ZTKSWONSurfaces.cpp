@@ -1,6 +1,5 @@
 // Surfaces and faces of temporary host bodies from openNURBS surfaces, and the
 // solid bodies (slabs) built of them.
-#include <cmath>
 #include <memory>
 #include <new>
 #include <vector>
