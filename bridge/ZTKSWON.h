@@ -119,7 +119,8 @@ BOOL CreateBrepCurveSketches(HostDocument* doc, const ON_ClassArray<ON_Brep>& br
 // into which every kind given (a null pointer is a kind absent) is drawn as sketch
 // entities: points, curves, surfaces, breps, meshes, in that order. A part or an
 // assembly gets one 3D sketch around all of it. 0 with a stored text when no
-// document could be had; else 1, whatever the builders gave.
+// document could be had; else 1, whatever the builders gave (memory running out
+// while one kind is drawn ends that kind only).
 BOOL ImportGeometry(HostApplication* app, int documentType, int unitsIndex, const ON_3dPointArray* points,
                     const ON_ClassArray<ON_NurbsCurve>* curves, const ON_ClassArray<ON_NurbsSurface>* surfaces,
                     const ON_ClassArray<ON_Brep>* breps, const ON_ClassArray<ON_Mesh>* meshes, BOOL progress);
