@@ -182,8 +182,8 @@ BOOL ImportSurface(HostApplication* app, const ON_NurbsSurface* surface, int uni
 // create new body" when the part gives no body, "Unable to create body from
 // surface" when the build fails. After a failed slab the result is the build's, and
 // the slab's text stays even when the build succeeds.
-BOOL CreateBodyFromSurface(HostPartDocument* part, const ON_NurbsSurface* surface, double thickness,
-                           BOOL flatBase, double scale);
+BOOL CreateBodyFromSurface(HostPartDocument* part, const ON_NurbsSurface* surface, double thickness, BOOL flatBase,
+                           double scale);
 
 // The five faces under the top face of a relief z = f(x, y) over an axis-parallel
 // rectangle, u along +x and v along +y: four vertical side planes with fixed world

@@ -134,7 +134,8 @@ BOOL CreateNurbsSurface(HostBody* body, HostSurface*& surface, const ON_NurbsSur
       return 0;
     }
     CountedPtr<HostSurface> made;
-    const HRESULT hr = HostOp::CreateBSplineSurface(body, header, uKnots.data(), vKnots.data(), points.data(), made.Out());
+    const HRESULT hr =
+        HostOp::CreateBSplineSurface(body, header, uKnots.data(), vKnots.data(), points.data(), made.Out());
     return TakeSurface(hr, made, surface, L"Unable to create nurbs surface", L"Unable to create valid nurbs surface");
   });
 }
@@ -279,10 +280,10 @@ BOOL CreateSlabFromSurface(HostBody* body, const ON_NurbsSurface* surface, doubl
     ON_ClassArray<ON_NurbsCurve> trims;
     if (!TrimmedPlane(body, top[0].PointAtStart(), ON_3dVector(0, -1, 0), top[0], corner[0], bottom[0], corner[1],
                       trims, scale) ||
-        !TrimmedPlane(body, top[1].PointAtStart(), ON_3dVector(1, 0, 0), top[1], corner[1], bottom[1], corner[2],
-                      trims, scale) ||
-        !TrimmedPlane(body, top[2].PointAtStart(), ON_3dVector(0, 1, 0), top[2], corner[2], bottom[2], corner[3],
-                      trims, scale) ||
+        !TrimmedPlane(body, top[1].PointAtStart(), ON_3dVector(1, 0, 0), top[1], corner[1], bottom[1], corner[2], trims,
+                      scale) ||
+        !TrimmedPlane(body, top[2].PointAtStart(), ON_3dVector(0, 1, 0), top[2], corner[2], bottom[2], corner[3], trims,
+                      scale) ||
         !TrimmedPlane(body, top[3].PointAtStart(), ON_3dVector(-1, 0, 0), top[3], corner[3], bottom[3], corner[0],
                       trims, scale))
       return 0;

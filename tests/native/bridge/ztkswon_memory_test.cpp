@@ -42,6 +42,26 @@ bool Disarm() {
   g_forGood = false;
   return reached;
 }
+
+// One import with allocation n armed: its result, whether an exception left it
+// (told once allocations work again) and whether the armed allocation came.
+struct ArmedRun {
+  BOOL result = -1;
+  bool thrown = false;
+  bool reached = false;
+};
+template <class Import>
+ArmedRun RunArmed(long n, bool forGood, Import import) {
+  ArmedRun run;
+  Arm(n, forGood);
+  try {
+    run.result = import();
+  } catch (...) {
+    run.thrown = true;
+  }
+  run.reached = Disarm();
+  return run;
+}
 }  // namespace
 
 // These are the program's replacements of the global allocation functions, so
@@ -91,15 +111,10 @@ TEST(OutOfMemory, EveryFailedAllocationEndsTheImportCleanly) {
       meshes[0].DestroyTopology();
       meshes[1].DestroyTopology();
       const countinghost::Counters before = countinghost::Count();
-      BOOL result = -1;
-      bool thrown = false;
-      Arm(n, forGood);
-      try {
-        result = ImportMeshes(countinghost::Application(), meshes, 2, c.kind, c.multiBody, 1);
-      } catch (...) {
-        thrown = true;  // reported once allocations work again
-      }
-      const bool reached = Disarm();
+      const ArmedRun run = RunArmed(
+          n, forGood, [&] { return ImportMeshes(countinghost::Application(), meshes, 2, c.kind, c.multiBody, 1); });
+      const BOOL result = run.result;
+      const bool thrown = run.thrown, reached = run.reached;
       ASSERT_FALSE(thrown) << "an exception left the import, allocation " << n;
       const countinghost::Counters& after = countinghost::Count();
       EXPECT_EQ(after.refs, 0) << n;
@@ -149,15 +164,11 @@ TEST(OutOfMemory, EveryFailedAllocationLeavesTheGeometryImportFinished) {
       ASSERT_LT(n, 20000) << "the import never got through";
       meshes[0].DestroyTopology();
       const countinghost::Counters before = countinghost::Count();
-      BOOL result = -1;
-      bool thrown = false;
-      Arm(n, forGood);
-      try {
-        result = ImportGeometry(countinghost::Application(), 0, 2, &points, &curves, &surfaces, &breps, &meshes, 1);
-      } catch (...) {
-        thrown = true;
-      }
-      const bool reached = Disarm();
+      const ArmedRun run = RunArmed(n, forGood, [&] {
+        return ImportGeometry(countinghost::Application(), 0, 2, &points, &curves, &surfaces, &breps, &meshes, 1);
+      });
+      const BOOL result = run.result;
+      const bool thrown = run.thrown, reached = run.reached;
       ASSERT_FALSE(thrown) << "an exception left the import, allocation " << n;
       const countinghost::Counters& after = countinghost::Count();
       EXPECT_EQ(after.refs, 0) << n;
@@ -195,15 +206,10 @@ TEST(OutOfMemory, EveryFailedAllocationLeavesTheSurfaceImportFinished) {
         ASSERT_LT(n, 5000) << "the import never got through";
         ZTKSWON::SetLastErrorText(L"");
         const countinghost::Counters before = countinghost::Count();
-        BOOL result = -1;
-        bool thrown = false;
-        Arm(n, forGood);
-        try {
-          result = ImportSurface(countinghost::Application(), &relief, 0, c.kind, 2.0, c.flat, 1);
-        } catch (...) {
-          thrown = true;
-        }
-        const bool reached = Disarm();
+        const ArmedRun run = RunArmed(
+            n, forGood, [&] { return ImportSurface(countinghost::Application(), &relief, 0, c.kind, 2.0, c.flat, 1); });
+        const BOOL result = run.result;
+        const bool thrown = run.thrown, reached = run.reached;
         ASSERT_FALSE(thrown) << "an exception left the import, allocation " << n;
         const countinghost::Counters& after = countinghost::Count();
         EXPECT_EQ(after.refs, 0) << n;

@@ -132,8 +132,9 @@ class Surfaces : public BridgeTest {
   }
   // The reference problems of everything but the fixture's own part and body.
   void CheckOtherReferences() const {
-    const std::string own[] = {"HostPartDocument #" + std::to_string(reinterpret_cast<standin::Face*>(part.Get())->ObjectId()) + ":",
-                               "HostBody #" + std::to_string(reinterpret_cast<standin::Face*>(body.Get())->ObjectId()) + ":"};
+    const std::string own[] = {
+        "HostPartDocument #" + std::to_string(reinterpret_cast<standin::Face*>(part.Get())->ObjectId()) + ":",
+        "HostBody #" + std::to_string(reinterpret_cast<standin::Face*>(body.Get())->ObjectId()) + ":"};
     for (const std::string& problem : host.ReferenceProblems())
       if (problem.rfind(own[0], 0) != 0 && problem.rfind(own[1], 0) != 0) ADD_FAILURE() << problem;
   }
@@ -160,7 +161,12 @@ TEST_F(Surfaces, NurbsSurfaceArraysInTheHostsLayout) {
     std::vector<double> uKnots, vKnots;
   };
   const Case cases[] = {
-      {"orders 3 x 2, 4 x 2 CVs", SmallSurface(), 0.001, {3, 2, 2, 4, 0, 0, 3, 0}, {0, 0, 0, 0.5, 1, 1, 1}, {0, 0, 2, 2}},
+      {"orders 3 x 2, 4 x 2 CVs",
+       SmallSurface(),
+       0.001,
+       {3, 2, 2, 4, 0, 0, 3, 0},
+       {0, 0, 0, 0.5, 1, 1, 1},
+       {0, 0, 2, 2}},
       {"rational", RationalSurface(), 0.01, {2, 2, 2, 2, 0, 0, 3, 0}, {0, 0, 1, 1}, {0, 0, 1, 1}},
       {"periodic in v only", PeriodicInV(), 1.0, {2, 3, 5, 2, 0, 1, 3, 0}, {0, 0, 1, 1}, {-1, -1, 0, 1, 2, 3, 4, 4}},
   };
@@ -282,9 +288,12 @@ TEST_F(Surfaces, SurfacesThatAreNoValidGeometryAreRefusedBeforeTheHost) {
     const ON_NurbsSurface* surface;
   };
   const Case cases[] = {
-      {"knots that decrease", body.Get(), &decreasing}, {"a weight of 0", body.Get(), &zeroWeight},
-      {"a CV that is not a number", body.Get(), &notFinite}, {"an empty surface", body.Get(), &empty},
-      {"no surface", body.Get(), nullptr}, {"no body", nullptr, &good},
+      {"knots that decrease", body.Get(), &decreasing},
+      {"a weight of 0", body.Get(), &zeroWeight},
+      {"a CV that is not a number", body.Get(), &notFinite},
+      {"an empty surface", body.Get(), &empty},
+      {"no surface", body.Get(), nullptr},
+      {"no body", nullptr, &good},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -340,12 +349,8 @@ TEST_F(Surfaces, TrimmingLoopArraysCurveAfterCurve) {
   const Case cases[] = {
       {"four curves",
        SquareOfFourCurves(),
-       {{2, 3, 4, 2},
-        {-3, 3, 3, 3},
-        {0, 0, 0, 0},
-        {4, 6, 9, 4},
-        {2, 3, 5, 2},
-        {2, 2, 5, 5, 0, 0, 0, 1, 1, 1, 0, 0, 0, 0, 0.5, 1, 1, 1, 1, 0, 0, 1, 1}}},
+       {{2, 3, 4, 2}, {-3, 3, 3, 3}, {0, 0, 0, 0}, {4, 6, 9, 4}, {2, 3, 5, 2}, {2, 2, 5,   5, 0, 0, 0, 1, 1, 1, 0, 0,
+                                                                                0, 0, 0.5, 1, 1, 1, 1, 0, 0, 1, 1}}},
       {"one periodic curve", one, {{4}, {-3}, {1}, {11}, {7}, {-2, -2, -1, 0, 1, 2, 3, 4, 5, 6, 6}}},
   };
   for (const Case& c : cases) {
@@ -450,20 +455,38 @@ TEST_F(Surfaces, TrimmedSurfaceFailuresKeepTheirTextAndReleaseTheSurface) {
   const Lines trimmed = {"HostBody.46", "HostSurface.57", "HostBody.19"};
   const Case cases[] = {
       {{"19 makes no face", "HostBody", 19, Fault::NullOut(S_OK), trimmed, "Unable to create trimmed surface"},
-       &floor, &square},
-      {{"19 gives S_FALSE", "HostBody", 19, Fault::Fail(S_FALSE), trimmed, "Unable to create trimmed surface"},
-       &floor, &square},
-      {{"57 fails", "HostSurface", 57, Fault::Fail(E_FAIL), {"HostBody.46", "HostSurface.57"},
-        "Unable to add trimming loop"},
-       &floor, &square},
-      {{"46 fails", "HostBody", 46, Fault::After(E_FAIL), {"HostBody.46"}, "Unable to create plane surface"}, &floor,
+       &floor,
        &square},
-      {{"53 gives S_FALSE", "HostBody", 53, Fault::Fail(S_FALSE), {"HostBody.50", "HostBody.53"},
+      {{"19 gives S_FALSE", "HostBody", 19, Fault::Fail(S_FALSE), trimmed, "Unable to create trimmed surface"},
+       &floor,
+       &square},
+      {{"57 fails",
+        "HostSurface",
+        57,
+        Fault::Fail(E_FAIL),
+        {"HostBody.46", "HostSurface.57"},
+        "Unable to add trimming loop"},
+       &floor,
+       &square},
+      {{"46 fails", "HostBody", 46, Fault::After(E_FAIL), {"HostBody.46"}, "Unable to create plane surface"},
+       &floor,
+       &square},
+      {{"53 gives S_FALSE",
+        "HostBody",
+        53,
+        Fault::Fail(S_FALSE),
+        {"HostBody.50", "HostBody.53"},
         "Unable to create bounded surface"},
-       &nurbs, &none},
-      {{"50 makes no surface", "HostBody", 50, Fault::NullOut(S_OK), {"HostBody.50"},
+       &nurbs,
+       &none},
+      {{"50 makes no surface",
+        "HostBody",
+        50,
+        Fault::NullOut(S_OK),
+        {"HostBody.50"},
         "Unable to create valid nurbs surface"},
-       &nurbs, &none},
+       &nurbs,
+       &none},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.fault.name);
@@ -535,10 +558,16 @@ TEST_F(Surfaces, SlabFacesInOrderWithTheirPlanesAndLoops) {
   for (const bool flat : {true, false}) {
     SCOPED_TRACE(flat ? "flat base" : "offset base");
     host.Log().Clear();
-    EXPECT_EQ(CreateBodyFromSurface(part.Get(), &relief, 2.0, flat, 1.0), 1) << Doc().TemporaryBodies().back()->BuildProblem();
+    EXPECT_EQ(CreateBodyFromSurface(part.Get(), &relief, 2.0, flat, 1.0), 1)
+        << Doc().TemporaryBodies().back()->BuildProblem();
     const Lines side = {"HostBody.46", "HostSurface.57", "HostBody.19"};
-    EXPECT_EQ(Methods(), Concat({{"HostPartDocument.31", "HostBody.50", "HostBody.53"}, side, side, side, side,
-                                 flat ? side : Lines{"HostBody.50", "HostBody.53"}, {"HostBody.12"}}));
+    EXPECT_EQ(Methods(), Concat({{"HostPartDocument.31", "HostBody.50", "HostBody.53"},
+                                 side,
+                                 side,
+                                 side,
+                                 side,
+                                 flat ? side : Lines{"HostBody.50", "HostBody.53"},
+                                 {"HostBody.12"}}));
     ASSERT_FALSE(Doc().Bodies().empty());
     const standin::BodySurfaces& made = Doc().Bodies().back()->Surfaces();
     ASSERT_EQ(made.Surfaces().size(), 6u);
@@ -639,12 +668,24 @@ TEST_F(Surfaces, BodyFailures) {
   const ON_NurbsSurface relief = ReliefSurface();
   const FaultCase cases[] = {
       {"no body", "HostPartDocument", 31, Fault::NullOut(S_OK), {"HostPartDocument.31"}, "Unable to create new body"},
-      {"a body handed out with a failure", "HostPartDocument", 31, Fault::After(S_FALSE), {"HostPartDocument.31"},
+      {"a body handed out with a failure",
+       "HostPartDocument",
+       31,
+       Fault::After(S_FALSE),
+       {"HostPartDocument.31"},
        "Unable to create new body"},
-      {"the top face fails", "HostBody", 50, Fault::Fail(E_FAIL), {"HostPartDocument.31", "HostBody.50"},
+      {"the top face fails",
+       "HostBody",
+       50,
+       Fault::Fail(E_FAIL),
+       {"HostPartDocument.31", "HostBody.50"},
        "Unable to create nurbs surface"},
-      {"the build fails", "HostBody", 12, Fault::After(E_FAIL),
-       {"HostPartDocument.31", "HostBody.50", "HostBody.53", "HostBody.12"}, "Unable to create body from surface"},
+      {"the build fails",
+       "HostBody",
+       12,
+       Fault::After(E_FAIL),
+       {"HostPartDocument.31", "HostBody.50", "HostBody.53", "HostBody.12"},
+       "Unable to create body from surface"},
   };
   for (const FaultCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -669,7 +710,8 @@ class Import : public BridgeTest {
     for (const auto& r : host.Log().Records()) {
       if (r.method <= 6) continue;
       bool entity = false;
-      for (int m : {540, 542, 551, 553, 559, 578}) entity = entity || (r.role == std::string("HostDocument") && r.method == m);
+      for (int m : {540, 542, 551, 553, 559, 578})
+        entity = entity || (r.role == std::string("HostDocument") && r.method == m);
       out.push_back(!entity && (r.role == std::string("HostApplication") || r.role == std::string("HostDocument"))
                         ? r.Text()
                         : std::string(r.role) + "." + std::to_string(r.method));
@@ -683,10 +725,10 @@ const Lines kPartStart = {"HostApplication.19(&)", "HostApplication.8(&)", "Host
 const Lines kPartEnd = {"HostDocument.560()", "HostDocument.349()"};
 
 TEST_F(Import, DocumentCallsOfEachKind) {
-  const Lines slab = {"HostPartDocument.31", "HostBody.50", "HostBody.53", "HostBody.46", "HostSurface.57",
-                      "HostBody.19", "HostBody.46", "HostSurface.57", "HostBody.19", "HostBody.46",
-                      "HostSurface.57", "HostBody.19", "HostBody.46", "HostSurface.57", "HostBody.19",
-                      "HostBody.46", "HostSurface.57", "HostBody.19", "HostBody.12"};
+  const Lines slab = {"HostPartDocument.31", "HostBody.50",    "HostBody.53",    "HostBody.46",    "HostSurface.57",
+                      "HostBody.19",         "HostBody.46",    "HostSurface.57", "HostBody.19",    "HostBody.46",
+                      "HostSurface.57",      "HostBody.19",    "HostBody.46",    "HostSurface.57", "HostBody.19",
+                      "HostBody.46",         "HostSurface.57", "HostBody.19",    "HostBody.12"};
   struct Case {
     const char* name;
     int kind;
@@ -726,8 +768,11 @@ TEST_F(Import, SketchOfIsoCurves) {
     EXPECT_EQ(ImportSurface(host.Application(), &relief, 3, ImportAs3DSketch, -5.0, 0, progressOn), 1);
     Lines splines;
     bridgetest::Repeat(splines, "HostDocument.578", 10);
-    EXPECT_EQ(Calls(), Concat({kPartStart, {"HostDocument.14(3)", "HostDocument.656(0)", "HostDocument.235(0)"},
-                               splines, {"HostDocument.82()", "HostDocument.656(0)"}, kPartEnd}));
+    EXPECT_EQ(Calls(), Concat({kPartStart,
+                               {"HostDocument.14(3)", "HostDocument.656(0)", "HostDocument.235(0)"},
+                               splines,
+                               {"HostDocument.82()", "HostDocument.656(0)"},
+                               kPartEnd}));
     const standin::Document& doc = *host.Documents().back();
     ASSERT_EQ(doc.Sketches().size(), 1u);
     EXPECT_FALSE(doc.InSketch());
@@ -750,7 +795,11 @@ TEST_F(Import, SketchOfIsoCurves) {
 TEST_F(Import, Failures) {
   const FaultCase cases[] = {
       {"no part", "HostApplication", 19, Fault::NullOut(S_OK), {"HostApplication.19(&)"}, "Unable to create part"},
-      {"no document", "HostApplication", 8, Fault::NullOut(S_OK), {"HostApplication.19(&)", "HostApplication.8(&)"},
+      {"no document",
+       "HostApplication",
+       8,
+       Fault::NullOut(S_OK),
+       {"HostApplication.19(&)", "HostApplication.8(&)"},
        "Unable to retrieve active model"},
       {"no body: the part is still finished", "HostPartDocument", 31, Fault::NullOut(S_OK),
        Concat({kPartStart, {"HostDocument.14(3)", "HostPartDocument.31"}, kPartEnd}), "Unable to create new body"},
