@@ -193,8 +193,8 @@ BOOL CreateBodyFromSurface(HostPartDocument* part, const ON_NurbsSurface* surfac
 // the bottom: with `flatBase`, the plane of normal -z at the bottom of the
 // surface's bounding box (the box of its control points) less the thickness,
 // trimmed by straight bottom edges; otherwise the surface moved down by the
-// thickness, bounded by its domain. Any other surface gets the same
-// faces. Stops at the first face that fails (its text stands); faces made stay.
+// thickness, bounded by its domain. Any other surface gets the same faces. Stops
+// at the first face that fails (its text stands); faces made stay.
 BOOL CreateSlabFromSurface(HostBody* body, const ON_NurbsSurface* surface, double thickness, BOOL flatBase,
                            double scale);
 
