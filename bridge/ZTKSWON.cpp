@@ -5,19 +5,20 @@
 #include "ComHolders.h"
 #include "ZTKMesh.h"
 #include "ZTKProgress.h"
+#include "ZTKSWONMemory.h"
 #include "ZTKSWUtils.h"
 
 namespace {
 
 CString LastErrorText;
 
-// The text for memory running out is made when the module loads, and storing it
-// only sets a flag: with memory gone, a fresh copy could fail again and throw out
-// of the handler, across the host's call.
-const CString NoMemoryText(L"Not enough memory to import the meshes");
-bool NoMemory = false;  // the module's text is NoMemoryText, not LastErrorText
+// The texts for memory running out (ZTKSWONMemory.h): when one is set, it is the
+// module's text instead of LastErrorText.
+const CString* NoMemory = nullptr;
 
-void SetNoMemoryText() noexcept { NoMemory = true; }
+const CString NoMemoryText(L"Not enough memory to import the meshes");
+
+void SetNoMemoryText() noexcept { ZTKSWON::SetNoMemoryText(NoMemoryText); }
 
 // Builds one mesh. Memory running out while a very large mesh is copied, split or
 // has its topology built fails that mesh like a refused build: the exception must
@@ -69,12 +70,14 @@ bool FacesAreValid(const ON_Mesh& mesh) {
 
 }  // namespace
 
-CString ZTKSWON::GetLastErrorText() { return NoMemory ? NoMemoryText : LastErrorText; }
+CString ZTKSWON::GetLastErrorText() { return NoMemory ? *NoMemory : LastErrorText; }
 
 void ZTKSWON::SetLastErrorText(const CString& text) {
   LastErrorText = text;
-  NoMemory = false;
+  NoMemory = nullptr;
 }
+
+void ZTKSWON::SetNoMemoryText(const CString& text) noexcept { NoMemory = &text; }
 
 static BOOL ImportMeshesUnguarded(HostApplication* app, const ON_ClassArray<ON_Mesh>& meshes, int unitsIndex,
                                   int importKind, BOOL multiBody, BOOL progress) {

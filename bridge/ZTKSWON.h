@@ -1,5 +1,6 @@
 // The geometry bridge: openNURBS meshes built in host part documents, as one solid
-// body of planar faces per mesh or as 3D-sketch lines along the mesh edges.
+// body of planar faces per mesh or as 3D-sketch lines along the mesh edges; NURBS
+// and plane surfaces as faces of host bodies; and host bodies read back as meshes.
 //
 // Every function returns 1 for success and 0 for failure. A function that fails
 // stores one fixed text in the module's last-error text and returns 0; one that
@@ -123,6 +124,79 @@ BOOL CreateBrepCurveSketches(HostDocument* doc, const ON_ClassArray<ON_Brep>& br
 BOOL ImportGeometry(HostApplication* app, int documentType, int unitsIndex, const ON_3dPointArray* points,
                     const ON_ClassArray<ON_NurbsCurve>* curves, const ON_ClassArray<ON_NurbsSurface>* surfaces,
                     const ON_ClassArray<ON_Brep>* breps, const ON_ClassArray<ON_Mesh>* meshes, BOOL progress);
+
+// --- Surface bodies ------------------------------------------------------------------
+// Surfaces and faces of a temporary host body from openNURBS surfaces, and solid
+// bodies built of them. Control points and plane origins go to the host times
+// `scale` (metres per model unit); knots, normals and parameter ranges unscaled.
+// NURBS data goes with its first and last knot each repeated once more (order +
+// CV count knots per direction or curve) and with Euclidean control points: a
+// rational surface or curve arrives as the non-rational one on those points. A
+// surface or curve that is not a valid B-spline (or whose control points cannot
+// be read) is refused before any host call, with the text a host refusal gives.
+
+// A B-spline surface on the body (body method 50). On 1, `surface` holds the new
+// host surface with one reference for the caller; on 0 it is null, and whatever
+// the host handed out with its failure has been released: "Unable to create nurbs
+// surface" when the host fails, "Unable to create valid nurbs surface" when it
+// succeeds without a surface.
+BOOL CreateNurbsSurface(HostBody* body, HostSurface*& surface, const ON_NurbsSurface* nurbs, double scale);
+
+// A plane on the body through the plane surface's scaled origin with its unit
+// normal (body method 46); nothing else of the plane surface is sent. The same
+// contract, with "Unable to create plane surface" and "Unable to create valid plane
+// surface".
+BOOL CreatePlaneSurface(HostBody* body, HostSurface*& surface, const ON_PlaneSurface* plane, double scale);
+
+// The curves, in array order, as one trimming loop of the surface (surface method
+// 57): the first curve's dimension entry is -3, every other one's 3. "Unable to add
+// trimming loop" when the host fails; an empty array makes no host call and fails
+// with "Unable to add empty trimming loop".
+BOOL AddTrimmingLoop(HostSurface*& surface, const ON_ClassArray<ON_NurbsCurve>& curves, double scale);
+
+// One face on the body: a host surface for the plane or NURBS surface (the plane
+// test first), then, without trim curves, the face over the surface's domain
+// (body method 53, "Unable to create bounded surface"), or with them, one loop of
+// all of them and the trimmed face (body method 19, "Unable to create trimmed
+// surface" when it fails or makes no face). The host surface interface is
+// released before returning; the face stays with the body. A surface of any other
+// kind (or none) makes no host call: "Unable to create surface that is neither a
+// plane nor a nurbs surface".
+BOOL CreateTrimmedSurface(HostBody* body, const ON_Surface* surface, const ON_ClassArray<ON_NurbsCurve>& trims,
+                          double scale);
+
+// A new part with the surface in it, the part's length unit and scale from
+// `unitsIndex`: import kind ImportAsSolid builds a body (CreateBodyFromSurface),
+// ImportAs3DSketch draws the surface's iso-curves (CreateIsoCurveSketch, with
+// `progress`) in a 3D sketch of the active document, entered before and left
+// after, any other kind nothing (1). The document is redrawn and zoomed to fit
+// whatever the result. "Unable to create part", "Unable to retrieve active
+// model"; a null surface makes no part: "No surface to import".
+BOOL ImportSurface(HostApplication* app, const ON_NurbsSurface* surface, int unitsIndex, int importKind,
+                   double thickness, BOOL flatBase, BOOL progress);
+
+// A temporary body of the part with the surface as its top face, bounded by its
+// domain; for a thickness above 0 (not 0, a negative one or NaN) closed downwards
+// into a slab (CreateSlabFromSurface, whose result is not consulted: faces made
+// before a failure stay). Then the host builds the body from the faces: "Unable to
+// create new body" when the part gives no body, "Unable to create body from
+// surface" when the build fails. After a failed slab the result is the build's, and
+// the slab's text stays even when the build succeeds.
+BOOL CreateBodyFromSurface(HostPartDocument* part, const ON_NurbsSurface* surface, double thickness, BOOL flatBase,
+                           double scale);
+
+// The five faces under the top face of a relief z = f(x, y) over an axis-parallel
+// rectangle, u along +x and v along +y: four vertical side planes with fixed world
+// normals (-y, +x, +y, -x), each through the start of its top edge (the boundary
+// iso-curves v = vmin, u = umax, v = vmax, u = umin) and trimmed by that edge, two
+// vertical corner lines and its bottom edge, every curve in its own direction; and
+// the bottom: with `flatBase`, the plane of normal -z at the bottom of the
+// surface's bounding box (the box of its control points) less the thickness,
+// trimmed by straight bottom edges; otherwise the surface moved down by the
+// thickness, bounded by its domain. Any other surface gets the same faces. Stops
+// at the first face that fails (its text stands); faces made stay.
+BOOL CreateSlabFromSurface(HostBody* body, const ON_NurbsSurface* surface, double thickness, BOOL flatBase,
+                           double scale);
 
 // --- Meshes from the host -----------------------------------------------------------
 // Host bodies, parts, assembly components and whole documents read back as meshes

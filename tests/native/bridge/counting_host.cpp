@@ -31,7 +31,7 @@ ULONG STDMETHODCALLTYPE Release(Object*) {
 // Every position the import does not call: a call here would be a bridge fault.
 HRESULT STDMETHODCALLTYPE Trap(Object*) { __builtin_trap(); }
 
-Object g_doc, g_part, g_body, g_segment;
+Object g_doc, g_part, g_body, g_segment, g_surface;
 
 HRESULT STDMETHODCALLTYPE GiveDoc(Object*, void** out) {
   ++g_counters.calls;
@@ -118,6 +118,58 @@ HRESULT STDMETHODCALLTYPE Build(Object*, void** out) {
   return S_OK;
 }
 
+// Reads the last double of each array, so that the arrays must really be there.
+double Touch(const double* values, size_t count) { return count ? values[count - 1] : 0.0; }
+volatile double g_sink;
+
+HRESULT STDMETHODCALLTYPE BSplineSurface(Object*, const LONG* header, const double* uKnots, const double* vKnots,
+                                         const double* points, void** out) {
+  ++g_counters.calls;
+  ++g_counters.surfaces;
+  const size_t ou = static_cast<size_t>(header[0]), ov = static_cast<size_t>(header[1]);
+  const size_t cv = static_cast<size_t>(header[2]), cu = static_cast<size_t>(header[3]);
+  g_counters.doubles += ou + cu + ov + cv + 3 * cu * cv;
+  g_sink = Touch(uKnots, ou + cu) + Touch(vKnots, ov + cv) + Touch(points, 3 * cu * cv);
+  *out = &g_surface;
+  ++g_counters.refs;
+  return S_OK;
+}
+HRESULT STDMETHODCALLTYPE PlaneSurface(Object*, const double* origin, const double* normal, void** out) {
+  ++g_counters.calls;
+  ++g_counters.surfaces;
+  g_counters.doubles += 6;
+  g_sink = origin[2] + normal[2];
+  *out = &g_surface;
+  ++g_counters.refs;
+  return S_OK;
+}
+HRESULT STDMETHODCALLTYPE TrimmedFace(Object*, VARIANT_BOOL* made) {
+  ++g_counters.calls;
+  ++g_counters.surfaceFaces;
+  *made = VARIANT_TRUE;
+  return S_OK;
+}
+HRESULT STDMETHODCALLTYPE BoundedFace(Object*, LONG, LONG, const double* range) {
+  ++g_counters.calls;
+  ++g_counters.surfaceFaces;
+  g_counters.doubles += 4;
+  g_sink = range[3];
+  return S_OK;
+}
+HRESULT STDMETHODCALLTYPE TrimLoop(Object*, LONG n, const LONG*, const LONG*, const LONG*, const LONG* knotCounts,
+                                   const LONG* cvCounts, const double* knots, const double* points, const void*) {
+  ++g_counters.calls;
+  ++g_counters.loops;
+  size_t k = 0, c = 0;
+  for (LONG i = 0; i < n; ++i) {
+    k += static_cast<size_t>(knotCounts[i]);
+    c += static_cast<size_t>(cvCounts[i]);
+  }
+  g_counters.doubles += k + 3 * c;
+  g_sink = Touch(knots, k) + Touch(points, 3 * c);
+  return S_OK;
+}
+
 // The storage carries the two words the Itanium C++ ABI puts before a virtual
 // table (offset to top, type information), so that sanitizer type checks in the
 // client see an object of the role's interface type.
@@ -173,7 +225,19 @@ const Table& PartTable() {
 }
 const Table& BodyTable() {
   static Table t(typeid(HostBody));
-  static const bool set = (t.Set(12, reinterpret_cast<void*>(&Build)).Set(72, reinterpret_cast<void*>(&Face)), true);
+  static const bool set = (t.Set(12, reinterpret_cast<void*>(&Build))
+                               .Set(19, reinterpret_cast<void*>(&TrimmedFace))
+                               .Set(46, reinterpret_cast<void*>(&PlaneSurface))
+                               .Set(50, reinterpret_cast<void*>(&BSplineSurface))
+                               .Set(53, reinterpret_cast<void*>(&BoundedFace))
+                               .Set(72, reinterpret_cast<void*>(&Face)),
+                           true);
+  (void)set;
+  return t;
+}
+const Table& SurfaceTable() {
+  static Table t(typeid(HostSurface));
+  static const bool set = (t.Set(57, reinterpret_cast<void*>(&TrimLoop)), true);
   (void)set;
   return t;
 }
@@ -195,6 +259,7 @@ HostApplication* Application() {
     g_part.vtbl = PartTable().entries;
     g_body.vtbl = BodyTable().entries;
     g_segment.vtbl = PlainTable().entries;
+    g_surface.vtbl = SurfaceTable().entries;
     return true;
   }();
   (void)ready;

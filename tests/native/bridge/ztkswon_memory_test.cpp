@@ -17,6 +17,7 @@
 #include "ZTKSWON.h"
 #include "curves.h"
 #include "meshes.h"
+#include "relief.h"
 
 namespace {
 long g_countdown = 0;   // armed when above 0: the allocation that brings it to 0 fails
@@ -40,6 +41,26 @@ bool Disarm() {
   g_ranOut = false;
   g_forGood = false;
   return reached;
+}
+
+// One import with allocation n armed: its result, whether an exception left it
+// (told once allocations work again) and whether the armed allocation came.
+struct ArmedRun {
+  BOOL result = -1;
+  bool thrown = false;
+  bool reached = false;
+};
+template <class Import>
+ArmedRun RunArmed(long n, bool forGood, Import import) {
+  ArmedRun run;
+  Arm(n, forGood);
+  try {
+    run.result = import();
+  } catch (...) {
+    run.thrown = true;
+  }
+  run.reached = Disarm();
+  return run;
 }
 }  // namespace
 
@@ -90,15 +111,10 @@ TEST(OutOfMemory, EveryFailedAllocationEndsTheImportCleanly) {
       meshes[0].DestroyTopology();
       meshes[1].DestroyTopology();
       const countinghost::Counters before = countinghost::Count();
-      BOOL result = -1;
-      bool thrown = false;
-      Arm(n, forGood);
-      try {
-        result = ImportMeshes(countinghost::Application(), meshes, 2, c.kind, c.multiBody, 1);
-      } catch (...) {
-        thrown = true;  // reported once allocations work again
-      }
-      const bool reached = Disarm();
+      const ArmedRun run = RunArmed(
+          n, forGood, [&] { return ImportMeshes(countinghost::Application(), meshes, 2, c.kind, c.multiBody, 1); });
+      const BOOL result = run.result;
+      const bool thrown = run.thrown, reached = run.reached;
       ASSERT_FALSE(thrown) << "an exception left the import, allocation " << n;
       const countinghost::Counters& after = countinghost::Count();
       EXPECT_EQ(after.refs, 0) << n;
@@ -148,15 +164,11 @@ TEST(OutOfMemory, EveryFailedAllocationLeavesTheGeometryImportFinished) {
       ASSERT_LT(n, 20000) << "the import never got through";
       meshes[0].DestroyTopology();
       const countinghost::Counters before = countinghost::Count();
-      BOOL result = -1;
-      bool thrown = false;
-      Arm(n, forGood);
-      try {
-        result = ImportGeometry(countinghost::Application(), 0, 2, &points, &curves, &surfaces, &breps, &meshes, 1);
-      } catch (...) {
-        thrown = true;
-      }
-      const bool reached = Disarm();
+      const ArmedRun run = RunArmed(n, forGood, [&] {
+        return ImportGeometry(countinghost::Application(), 0, 2, &points, &curves, &surfaces, &breps, &meshes, 1);
+      });
+      const BOOL result = run.result;
+      const bool thrown = run.thrown, reached = run.reached;
       ASSERT_FALSE(thrown) << "an exception left the import, allocation " << n;
       const countinghost::Counters& after = countinghost::Count();
       EXPECT_EQ(after.refs, 0) << n;
@@ -173,6 +185,49 @@ TEST(OutOfMemory, EveryFailedAllocationLeavesTheGeometryImportFinished) {
     EXPECT_GT(failures, 0);
     EXPECT_EQ(drawnInFull, 1u + 2u + 1u + 1u + 1u + 6u + 12u + 6u);  // point, curves, iso-curves, edges, mesh
   }
+}
+
+// The surface import: whichever allocation fails, nothing is thrown at the
+// caller, every interface is released, a 3D sketch entered is left, the part is
+// finished, and a failure comes with a text.
+TEST(OutOfMemory, EveryFailedAllocationLeavesTheSurfaceImportFinished) {
+  const ON_NurbsSurface relief = bridgetest::ReliefSurface();
+  struct Case {
+    const char* name;
+    int kind;
+    BOOL flat;
+  };
+  for (const Case& c : {Case{"flat slab", ImportAsSolid, 1}, Case{"offset slab", ImportAsSolid, 0},
+                        Case{"iso-curves", ImportAs3DSketch, 0}})
+    for (bool forGood : {false, true}) {
+      SCOPED_TRACE(std::string(c.name) + (forGood ? ", every allocation from the Nth on fails" : ", the Nth fails"));
+      int failures = 0;
+      for (long n = 1;; ++n) {
+        ASSERT_LT(n, 5000) << "the import never got through";
+        ZTKSWON::SetLastErrorText(L"");
+        const countinghost::Counters before = countinghost::Count();
+        const ArmedRun run = RunArmed(
+            n, forGood, [&] { return ImportSurface(countinghost::Application(), &relief, 0, c.kind, 2.0, c.flat, 1); });
+        const BOOL result = run.result;
+        const bool thrown = run.thrown, reached = run.reached;
+        ASSERT_FALSE(thrown) << "an exception left the import, allocation " << n;
+        const countinghost::Counters& after = countinghost::Count();
+        EXPECT_EQ(after.refs, 0) << n;
+        EXPECT_EQ((after.sketchCalls - before.sketchCalls) % 2, 0u) << "a 3D sketch left open, allocation " << n;
+        EXPECT_EQ(after.finishes - before.finishes, after.documents - before.documents)
+            << "a part left unfinished, allocation " << n;
+        if (result == 0) {
+          EXPECT_FALSE(ZTKSWON::GetLastErrorText().IsEmpty()) << n;
+        }
+        if (!reached) {
+          EXPECT_EQ(result, 1);
+          EXPECT_EQ(after.finishes - before.finishes, 1u);
+          break;
+        }
+        ++failures;
+      }
+      EXPECT_GT(failures, 0);
+    }
 }
 
 }  // namespace
