@@ -16,6 +16,7 @@
 #include "counting_host.h"
 #include "ZTKSWON.h"
 #include "curves.h"
+#include "memory_host.h"
 #include "meshes.h"
 #include "relief.h"
 
@@ -228,6 +229,33 @@ TEST(OutOfMemory, EveryFailedAllocationLeavesTheSurfaceImportFinished) {
       }
       EXPECT_GT(failures, 0);
     }
+}
+
+// Reading a body back: whichever allocation fails, the call fails with its own
+// text, every face handed out is released, and nothing is thrown at the caller.
+TEST(OutOfMemory, EveryFailedAllocationEndsReadingABodyCleanly) {
+  memoryhost::Body body(200, 16);  // made before arming: the host never allocates
+  for (bool forGood : {false, true}) {
+    SCOPED_TRACE(forGood ? "every allocation from the Nth on fails" : "the Nth allocation fails");
+    int failures = 0;
+    for (long n = 1;; ++n) {
+      ASSERT_LT(n, 5000) << "the read never got through";
+      ZTKSWON::SetLastErrorText(L"");
+      ON_Mesh mesh;
+      const ArmedRun run = RunArmed(n, forGood, [&] { return GetMeshFromBody(body.Interface(), mesh); });
+      ASSERT_FALSE(run.thrown) << "an exception left the read, allocation " << n;
+      EXPECT_EQ(body.References(), 0) << n;
+      if (!run.reached) {
+        EXPECT_EQ(run.result, 1);
+        EXPECT_EQ(mesh.FaceCount(), body.Triangles());
+        break;
+      }
+      ++failures;
+      EXPECT_EQ(run.result, 0) << n;
+      EXPECT_EQ(ZTKSWON::GetLastErrorText(), L"Not enough memory to read the meshes") << n;
+    }
+    EXPECT_GT(failures, 0);
+  }
 }
 
 }  // namespace
