@@ -1,0 +1,236 @@
+// Host sketches read back as openNURBS curves, from the flat records of doubles
+// that the sketch hands out for each kind of entity.
+#include <cstdint>
+#include <memory>
+#include <new>
+
+#include "ZTKSWON.h"
+#include "ZTKVector.h"
+
+namespace {
+
+// Doubles per line and per arc record; the fixed head of a spline record (its
+// point count at 6) and of a polyline record past its count k (its point count at
+// k + 8).
+constexpr int64_t kLineRecord = 12;
+constexpr int64_t kArcRecord = 16;
+constexpr int64_t kSplineHead = 7;
+constexpr int64_t kPolylineHead = 9;
+
+// Start and end this close make a full circle.
+constexpr double kFullCircleGap = 0.0001;
+
+// The array a data call fills, zeroed, so that a host that writes less than it
+// reported leaves zeros instead of what the memory held; null when there is no
+// memory for it.
+std::unique_ptr<double[]> NewRecords(int64_t size) {
+  return std::unique_ptr<double[]>(new (std::nothrow) double[static_cast<size_t>(size)]());
+}
+
+// A count stored as a double, truncated toward zero, when it is one: not a NaN,
+// not negative, and no more than `limit`. Otherwise -1. The range is tested on the
+// double, before any conversion, which for a value outside the integers would be
+// undefined.
+int64_t StoredCount(double value, int64_t limit) {
+  if (!(value > -1.0) || !(value < static_cast<double>(limit) + 1.0)) return -1;
+  return static_cast<int64_t>(value);
+}
+
+ON_3dPoint PointAt(const double* xyz) { return ON_3dPoint(xyz[0], xyz[1], xyz[2]); }
+
+// Walks the records of a spline or polyline array: each record must fit in what
+// is left of the array, else the walk has failed.
+class RecordWalk {
+ public:
+  RecordWalk(const double* data, int64_t size) : m_data(data), m_size(size) {}
+  // The record's position `at`, when the array holds it.
+  bool Has(int64_t at) const { return at >= 0 && at < m_size - m_pos; }
+  double Value(int64_t at) const { return m_data[m_pos + at]; }
+  const double* Address(int64_t at) const { return m_data + m_pos + at; }
+  // Doubles left from position `at` on.
+  int64_t LeftFrom(int64_t at) const { return m_size - m_pos - at; }
+  void Advance(int64_t length) { m_pos += length; }
+
+ private:
+  const double* m_data;
+  int64_t m_size;
+  int64_t m_pos = 0;
+};
+
+// The arc of one record. When start and end are parallel seen from the centre
+// (a half circle) the first frame fails and the second one is taken, whose normal
+// always leans to +Z; the angle about N then keeps or changes its sign with N, so
+// that the half circle runs the way its direction says. With the first frame the
+// normal is start x end, which leans to N exactly when the angle about N is below
+// pi, so angles of pi and more are negated, turning the arc about the reversed
+// plane.
+ON_Arc ArcOf(const ON_3dPoint& start, const ON_3dPoint& end, const ON_3dPoint& centre, double direction) {
+  ON_Arc arc;
+  const double radius = centre.DistanceTo(start);
+  if (start.DistanceTo(end) <= kFullCircleGap) {
+    arc.Create(ON_Circle(centre, radius), 2.0 * ON_PI);
+    return arc;
+  }
+  const ON_3dVector toStart = start - centre, toEnd = end - centre;
+  ON_Plane plane;
+  const bool firstFrame = plane.CreateFromFrame(centre, toStart, toEnd);
+  if (!firstFrame) {
+    ON_3dVector turned = toStart;
+    turned.Rotate(0.5 * ON_PI, ON_zaxis);
+    plane.CreateFromFrame(centre, toStart, turned);
+  }
+  const bool clockwise = direction == -1.0;
+  const ON_3dVector normal(0.0, 0.0, clockwise ? -1.0 : 1.0);
+  double angle = ZTKVector::Angle(toStart, toEnd, normal, 0);
+  if (firstFrame ? angle >= ON_PI : clockwise) angle = -angle;
+  arc.Create(plane, centre, radius, angle);
+  return arc;
+}
+
+// The curve of one spline record's points: order 3, or 2 for two points, the
+// points as control points; empty for fewer.
+void SplineOf(const ON_3dPointArray& points, ON_NurbsCurve& curve) {
+  const int n = points.Count();
+  if (n < 2) {
+    curve.Destroy();
+    return;
+  }
+  curve.CreateClampedUniformNurbs(3, n < 3 ? 2 : 3, n, points.Array(), 1.0);
+}
+
+}  // namespace
+
+BOOL GetSketchLines(HostSketch* sketch, ON_ClassArray<ON_Line>& lines) {
+  lines.Destroy();
+  if (!sketch) return 0;
+  LONG count = 0;
+  HostOp::SketchLineCount(sketch, &count);
+  if (count < 1) return 0;
+  const std::unique_ptr<double[]> data = NewRecords(kLineRecord * count);
+  if (!data || HostOp::SketchLines(sketch, data.get()) != S_OK) return 0;
+  try {
+    lines.Reserve(count);
+    for (int64_t i = 0; i < count; ++i) {
+      const double* record = data.get() + kLineRecord * i;
+      lines.Append(ON_Line(PointAt(record + 6), PointAt(record + 9)));
+    }
+  } catch (const std::bad_alloc&) {
+    lines.Destroy();
+    return 0;
+  }
+  return 1;
+}
+
+BOOL GetSketchPolylines(HostSketch* sketch, ON_ClassArray<ON_Polyline>& polylines) {
+  polylines.Destroy();
+  if (!sketch) return 0;
+  LONG size = 0, count = 0;
+  HostOp::SketchPolylineSize(sketch, &size, &count);
+  if (size < 1 || count < 1) return 0;
+  const std::unique_ptr<double[]> data = NewRecords(size);
+  if (!data || HostOp::SketchPolylines(sketch, data.get()) != S_OK) return 0;
+  try {
+    RecordWalk walk(data.get(), size);
+    ON_Polyline work;
+    for (LONG i = 0; i < count; ++i) {
+      // k at 1, the point count at k + 8, the points from k + 9.
+      const int64_t k = walk.Has(1) ? StoredCount(walk.Value(1), size) : -1;
+      const int64_t at = k + kPolylineHead - 1;
+      const int64_t n = k >= 0 && walk.Has(at) ? StoredCount(walk.Value(at), walk.LeftFrom(at + 1) / 3) : -1;
+      if (n < 0) {
+        polylines.Destroy();
+        return 0;
+      }
+      work.Empty();
+      const double* xyz = walk.Address(at + 1);
+      for (int64_t p = 0; p < n; ++p) work.Append(PointAt(xyz + 3 * p));
+      polylines.Append(work);
+      walk.Advance(at + 1 + 3 * n);
+    }
+  } catch (const std::bad_alloc&) {
+    polylines.Destroy();
+    return 0;
+  }
+  return 1;
+}
+
+BOOL GetSketchSplines(HostSketch* sketch, ON_ClassArray<ON_NurbsCurve>& splines) {
+  splines.Destroy();
+  if (!sketch) return 0;
+  LONG size = 0, count = 0;
+  HostOp::SketchSplineSize(sketch, &size, &count);
+  if (size < 1 || count < 1) return 0;
+  const std::unique_ptr<double[]> data = NewRecords(size);
+  if (!data || HostOp::SketchSplines(sketch, data.get()) != S_OK) return 0;
+  try {
+    RecordWalk walk(data.get(), size);
+    ON_3dPointArray points;
+    ON_NurbsCurve work;
+    for (LONG i = 0; i < count; ++i) {
+      // The point count at 6, the points from 7.
+      const int64_t at = kSplineHead - 1;
+      const int64_t n = walk.Has(at) ? StoredCount(walk.Value(at), walk.LeftFrom(kSplineHead) / 3) : -1;
+      if (n < 0) {
+        splines.Destroy();
+        return 0;
+      }
+      points.Empty();
+      const double* xyz = walk.Address(kSplineHead);
+      for (int64_t p = 0; p < n; ++p) points.Append(PointAt(xyz + 3 * p));
+      SplineOf(points, work);
+      splines.Append(work);
+      walk.Advance(kSplineHead + 3 * n);
+    }
+  } catch (const std::bad_alloc&) {
+    splines.Destroy();
+    return 0;
+  }
+  return 1;
+}
+
+BOOL GetSketchArcs(HostSketch* sketch, ON_ClassArray<ON_Arc>& arcs) {
+  if (!sketch) return 0;
+  LONG count = 0;
+  HostOp::SketchArcCount(sketch, &count);
+  if (count < 1) return 0;
+  const std::unique_ptr<double[]> data = NewRecords(kArcRecord * count);
+  if (!data || HostOp::SketchArcs(sketch, data.get()) != S_OK) return 0;
+  const int before = arcs.Count();
+  try {
+    for (int64_t i = 0; i < count; ++i) {
+      const double* record = data.get() + kArcRecord * i;
+      arcs.Append(ArcOf(PointAt(record + 6), PointAt(record + 9), PointAt(record + 12), record[15]));
+    }
+  } catch (const std::bad_alloc&) {
+    while (arcs.Count() > before) arcs.Remove();
+    return 0;
+  }
+  return 1;
+}
+
+BOOL GetSketchCurves(HostSketch* sketch, ON_CurveArray& curves) {
+  curves.Destroy();
+  ON_ClassArray<ON_Line> lines;
+  ON_ClassArray<ON_Polyline> polylines;
+  ON_ClassArray<ON_NurbsCurve> splines;
+  ON_ClassArray<ON_Arc> arcs;
+  GetSketchLines(sketch, lines);
+  GetSketchPolylines(sketch, polylines);
+  GetSketchSplines(sketch, splines);
+  GetSketchArcs(sketch, arcs);
+  const int64_t total = int64_t{lines.Count()} + polylines.Count() + splines.Count() + arcs.Count();
+  if (total > INT32_MAX) return 0;
+  try {
+    // Room for every curve first: then no Append allocates, and each new curve is
+    // owned by the array the moment it is made.
+    curves.Reserve(static_cast<int>(total));
+    for (int i = 0; i < lines.Count(); ++i) curves.Append(new ON_LineCurve(lines[i]));
+    for (int i = 0; i < polylines.Count(); ++i) curves.Append(new ON_PolylineCurve(polylines[i]));
+    for (int i = 0; i < splines.Count(); ++i) curves.Append(new ON_NurbsCurve(splines[i]));
+    for (int i = 0; i < arcs.Count(); ++i) curves.Append(new ON_ArcCurve(arcs[i]));
+  } catch (const std::bad_alloc&) {
+    curves.Destroy();
+    return 0;
+  }
+  return 1;
+}
