@@ -87,27 +87,40 @@ ON_Arc ArcOf(const ON_3dPoint& start, const ON_3dPoint& end, const ON_3dPoint& c
   return arc;
 }
 
+// A NURBS curve reports running out of memory only by coming out empty, when it is
+// made or copied; such a curve is a failure, not a curve of the sketch.
+void CheckMade(bool made) {
+  if (!made) throw std::bad_alloc();
+}
+void CheckCopy(const ON_NurbsCurve& copy, const ON_NurbsCurve& source) {
+  CheckMade(copy.CVCount() == source.CVCount());
+}
+
 // The curve of one spline record's points: order 3, or 2 for two points, the
-// points as control points; empty for fewer.
+// points as control points; empty for fewer. With two points or more only memory
+// can fail it.
 void SplineOf(const ON_3dPointArray& points, ON_NurbsCurve& curve) {
   const int n = points.Count();
   if (n < 2) {
     curve.Destroy();
     return;
   }
-  curve.CreateClampedUniformNurbs(3, n < 3 ? 2 : 3, n, points.Array(), 1.0);
+  CheckMade(curve.CreateClampedUniformNurbs(3, n < 3 ? 2 : 3, n, points.Array(), 1.0));
 }
 
-}  // namespace
+// The readers themselves. Memory running out throws std::bad_alloc out of them,
+// with the output empty (arcs: as it was); the module's functions turn that into
+// 0, and GetSketchCurves into a failure of its own rather than a shorter list.
 
-BOOL GetSketchLines(HostSketch* sketch, ON_ClassArray<ON_Line>& lines) {
+BOOL ReadLines(HostSketch* sketch, ON_ClassArray<ON_Line>& lines) {
   lines.Destroy();
   if (!sketch) return 0;
   LONG count = 0;
   HostOp::SketchLineCount(sketch, &count);
   if (count < 1) return 0;
   const std::unique_ptr<double[]> data = NewRecords(kLineRecord * count);
-  if (!data || HostOp::SketchLines(sketch, data.get()) != S_OK) return 0;
+  if (!data) throw std::bad_alloc();
+  if (HostOp::SketchLines(sketch, data.get()) != S_OK) return 0;
   try {
     lines.Reserve(count);
     for (int64_t i = 0; i < count; ++i) {
@@ -116,19 +129,20 @@ BOOL GetSketchLines(HostSketch* sketch, ON_ClassArray<ON_Line>& lines) {
     }
   } catch (const std::bad_alloc&) {
     lines.Destroy();
-    return 0;
+    throw;
   }
   return 1;
 }
 
-BOOL GetSketchPolylines(HostSketch* sketch, ON_ClassArray<ON_Polyline>& polylines) {
+BOOL ReadPolylines(HostSketch* sketch, ON_ClassArray<ON_Polyline>& polylines) {
   polylines.Destroy();
   if (!sketch) return 0;
   LONG size = 0, count = 0;
   HostOp::SketchPolylineSize(sketch, &size, &count);
   if (size < 1 || count < 1) return 0;
   const std::unique_ptr<double[]> data = NewRecords(size);
-  if (!data || HostOp::SketchPolylines(sketch, data.get()) != S_OK) return 0;
+  if (!data) throw std::bad_alloc();
+  if (HostOp::SketchPolylines(sketch, data.get()) != S_OK) return 0;
   try {
     RecordWalk walk(data.get(), size);
     ON_Polyline work;
@@ -149,19 +163,20 @@ BOOL GetSketchPolylines(HostSketch* sketch, ON_ClassArray<ON_Polyline>& polyline
     }
   } catch (const std::bad_alloc&) {
     polylines.Destroy();
-    return 0;
+    throw;
   }
   return 1;
 }
 
-BOOL GetSketchSplines(HostSketch* sketch, ON_ClassArray<ON_NurbsCurve>& splines) {
+BOOL ReadSplines(HostSketch* sketch, ON_ClassArray<ON_NurbsCurve>& splines) {
   splines.Destroy();
   if (!sketch) return 0;
   LONG size = 0, count = 0;
   HostOp::SketchSplineSize(sketch, &size, &count);
   if (size < 1 || count < 1) return 0;
   const std::unique_ptr<double[]> data = NewRecords(size);
-  if (!data || HostOp::SketchSplines(sketch, data.get()) != S_OK) return 0;
+  if (!data) throw std::bad_alloc();
+  if (HostOp::SketchSplines(sketch, data.get()) != S_OK) return 0;
   try {
     RecordWalk walk(data.get(), size);
     ON_3dPointArray points;
@@ -179,22 +194,24 @@ BOOL GetSketchSplines(HostSketch* sketch, ON_ClassArray<ON_NurbsCurve>& splines)
       for (int64_t p = 0; p < n; ++p) points.Append(PointAt(xyz + 3 * p));
       SplineOf(points, work);
       splines.Append(work);
+      CheckCopy(*splines.Last(), work);
       walk.Advance(kSplineHead + 3 * n);
     }
   } catch (const std::bad_alloc&) {
     splines.Destroy();
-    return 0;
+    throw;
   }
   return 1;
 }
 
-BOOL GetSketchArcs(HostSketch* sketch, ON_ClassArray<ON_Arc>& arcs) {
+BOOL ReadArcs(HostSketch* sketch, ON_ClassArray<ON_Arc>& arcs) {
   if (!sketch) return 0;
   LONG count = 0;
   HostOp::SketchArcCount(sketch, &count);
   if (count < 1) return 0;
   const std::unique_ptr<double[]> data = NewRecords(kArcRecord * count);
-  if (!data || HostOp::SketchArcs(sketch, data.get()) != S_OK) return 0;
+  if (!data) throw std::bad_alloc();
+  if (HostOp::SketchArcs(sketch, data.get()) != S_OK) return 0;
   const int before = arcs.Count();
   try {
     for (int64_t i = 0; i < count; ++i) {
@@ -203,30 +220,57 @@ BOOL GetSketchArcs(HostSketch* sketch, ON_ClassArray<ON_Arc>& arcs) {
     }
   } catch (const std::bad_alloc&) {
     while (arcs.Count() > before) arcs.Remove();
-    return 0;
+    throw;
   }
   return 1;
 }
 
+template <class Read, class Output>
+BOOL Guarded(Read read, HostSketch* sketch, Output& output) {
+  try {
+    return read(sketch, output);
+  } catch (const std::bad_alloc&) {
+    return 0;
+  }
+}
+
+}  // namespace
+
+BOOL GetSketchLines(HostSketch* sketch, ON_ClassArray<ON_Line>& lines) { return Guarded(ReadLines, sketch, lines); }
+
+BOOL GetSketchPolylines(HostSketch* sketch, ON_ClassArray<ON_Polyline>& polylines) {
+  return Guarded(ReadPolylines, sketch, polylines);
+}
+
+BOOL GetSketchSplines(HostSketch* sketch, ON_ClassArray<ON_NurbsCurve>& splines) {
+  return Guarded(ReadSplines, sketch, splines);
+}
+
+BOOL GetSketchArcs(HostSketch* sketch, ON_ClassArray<ON_Arc>& arcs) { return Guarded(ReadArcs, sketch, arcs); }
+
 BOOL GetSketchCurves(HostSketch* sketch, ON_CurveArray& curves) {
   curves.Destroy();
-  ON_ClassArray<ON_Line> lines;
-  ON_ClassArray<ON_Polyline> polylines;
-  ON_ClassArray<ON_NurbsCurve> splines;
-  ON_ClassArray<ON_Arc> arcs;
-  GetSketchLines(sketch, lines);
-  GetSketchPolylines(sketch, polylines);
-  GetSketchSplines(sketch, splines);
-  GetSketchArcs(sketch, arcs);
-  const int64_t total = int64_t{lines.Count()} + polylines.Count() + splines.Count() + arcs.Count();
-  if (total > INT32_MAX) return 0;
   try {
+    ON_ClassArray<ON_Line> lines;
+    ON_ClassArray<ON_Polyline> polylines;
+    ON_ClassArray<ON_NurbsCurve> splines;
+    ON_ClassArray<ON_Arc> arcs;
+    ReadLines(sketch, lines);
+    ReadPolylines(sketch, polylines);
+    ReadSplines(sketch, splines);
+    ReadArcs(sketch, arcs);
+    const int64_t total = int64_t{lines.Count()} + polylines.Count() + splines.Count() + arcs.Count();
+    if (total > INT32_MAX) throw std::bad_alloc();
     // Room for every curve first: then no Append allocates, and each new curve is
     // owned by the array the moment it is made.
     curves.Reserve(static_cast<int>(total));
     for (int i = 0; i < lines.Count(); ++i) curves.Append(new ON_LineCurve(lines[i]));
     for (int i = 0; i < polylines.Count(); ++i) curves.Append(new ON_PolylineCurve(polylines[i]));
-    for (int i = 0; i < splines.Count(); ++i) curves.Append(new ON_NurbsCurve(splines[i]));
+    for (int i = 0; i < splines.Count(); ++i) {
+      ON_NurbsCurve* copy = new ON_NurbsCurve(splines[i]);
+      curves.Append(copy);
+      CheckCopy(*copy, splines[i]);
+    }
     for (int i = 0; i < arcs.Count(); ++i) curves.Append(new ON_ArcCurve(arcs[i]));
   } catch (const std::bad_alloc&) {
     curves.Destroy();

@@ -438,7 +438,7 @@ TEST_F(SketchRead, DoublesBeyondTheLastRecordAreNotAnError) {
 TEST_F(SketchRead, CountsBelowOneEndTheReadersBeforeTheDataCall) {
   sketch->lines = {{{0, 0, 0}, {1, 1, 1}}};
   sketch->arcs.push_back(standin::SketchArc{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, 1, false, 1});
-  for (LONG count : {0, -1, std::numeric_limits<LONG>::min()}) {
+  for (LONG count : {LONG{0}, LONG{-1}, std::numeric_limits<LONG>::min()}) {
     SCOPED_TRACE(count);
     host.Log().Clear();
     sketch->ReplaceRecords(SketchRecordKind::Lines, Records(count, LineRecord({1, 1, 1}, {2, 2, 2})));
