@@ -9,6 +9,8 @@
 // - where a result is judged, only S_OK is success.
 #pragma once
 
+#include <cstdint>
+
 #include "ComBase.h"
 
 // The host's roles. Each is an IDispatch-based interface whose methods are reached
@@ -88,6 +90,13 @@ inline HRESULT LoadFile(HostApplication* a, BSTR path, BSTR argument, LONG* igno
 }
 inline HRESULT Frame(HostApplication* a, HostFrame** frame) { return Call<15>(a, frame); }
 inline HRESULT NewPart(HostApplication* a, HostPartDocument** part) { return Call<19>(a, part); }
+inline HRESULT NewAssembly(HostApplication* a, HostAssemblyDocument** assembly) { return Call<21>(a, assembly); }
+// The five values are the host's own: the geometry import passes 11, 0, 11, 0.0,
+// 0.0. The second fills a whole 64-bit argument.
+inline HRESULT NewDrawing(HostApplication* a, LONG first, int64_t second, LONG third, double fourth, double fifth,
+                          HostDrawingDocument** drawing) {
+  return Call<47>(a, first, second, third, fourth, fifth, drawing);
+}
 inline HRESULT RevisionNumber(HostApplication* a, BSTR* revision) { return Call<25>(a, revision); }
 inline HRESULT SetAddinCallbackInfo(HostApplication* a, LONG moduleHandle, IDispatch* callbacks, LONG cookie,
                                     VARIANT_BOOL* ok) {
@@ -118,6 +127,30 @@ inline HRESULT CreateLine(HostDocument* d, double x1, double y1, double z1, doub
   return Call<542>(d, x1, y1, z1, x2, y2, z2, segment);
 }
 inline HRESULT GraphicsRedraw(HostDocument* d) { return Call<560>(d); }
+// The sketch entities, in metres, each into the sketch open in the document. The
+// out value is the new sketch point or segment, or null; the caller releases what
+// it gets.
+inline HRESULT CreatePoint(HostDocument* d, double x, double y, double z, IDispatch** point) {
+  return Call<540>(d, x, y, z, point);
+}
+inline HRESULT CreateCircle(HostDocument* d, double cx, double cy, double cz, double radius, IDispatch** segment) {
+  return Call<551>(d, cx, cy, cz, radius, segment);
+}
+// Direction 1: counter-clockwise seen from +z; -1: clockwise.
+inline HRESULT CreateArc(HostDocument* d, double cx, double cy, double cz, double sx, double sy, double sz, double ex,
+                         double ey, double ez, SHORT direction, IDispatch** segment) {
+  return Call<553>(d, cx, cy, cz, sx, sy, sz, ex, ey, ez, direction, segment);
+}
+// `count` points as x, y, z in turn.
+inline HRESULT CreateSplineThroughPoints(HostDocument* d, LONG count, const double* xyz, IDispatch** segment) {
+  return Call<559>(d, count, xyz, segment);
+}
+// Properties: dimension (3), order, CV count, periodic flag; order + CV count
+// knots (the classic knot vector); x, y, z of each CV.
+inline HRESULT CreateSplineFromNurbs(HostDocument* d, const LONG* properties, const double* knots,
+                                     const double* cvs, IDispatch** segment) {
+  return Call<578>(d, properties, knots, cvs, segment);
+}
 inline HRESULT SetAddToDatabase(HostDocument* d, LONG on) { return Call<237>(d, on); }
 inline HRESULT SetDisplayWhenAdded(HostDocument* d, LONG on) { return Call<235>(d, on); }
 inline HRESULT Insert3DSketch(HostDocument* d, LONG updateEditRebuild) { return Call<656>(d, updateEditRebuild); }

@@ -44,6 +44,86 @@ BOOL CreateSketchFromMeshes(HostDocument* doc, const ON_ClassArray<ON_Mesh>& mes
 // new body").
 BOOL CreateSolidFromMesh(HostPartDocument* part, const ON_Mesh& mesh, double scale, BOOL progress);
 
+// --- Sketch builders ---------------------------------------------------------------
+// Points, lines, polylines, arcs and NURBS curves drawn as entities of the sketch
+// open in `doc`, one host call per entity. Positions and lengths are multiplied by
+// `scale` (metres per model unit); directions, knots and counts are not. They only
+// add entities: they open, close and select nothing, store no last-error text, and
+// what they drew before a failure stays. A null document gets no call and counts as
+// a failure (E_POINTER or 0; the list builders still give 1).
+
+// One sketch point. Returns the host's result unchanged: S_OK (0) when it was added.
+HRESULT CreateSketchPoint(HostDocument* doc, const ON_3dPoint& point, double scale);
+
+// One sketch line from the line's start to its end; 1 when the host added it.
+BOOL CreateSketchLine(HostDocument* doc, const ON_Line& line, double scale);
+
+// One sketch point per point, every one tried whatever the host answers, under the
+// "Creating points" progress window. Always 1.
+BOOL CreateSketchPoints(HostDocument* doc, const ON_3dPointArray& points, double scale, BOOL progress);
+
+// One line per segment, point i to point i + 1; stops with 0 at the first segment
+// the host refuses. Fewer than two points draw nothing and give 1.
+BOOL CreateSketchPolyline(HostDocument* doc, const ON_Polyline& polyline, double scale);
+
+// One spline through the points (an empty list is still handed to the host); 1
+// when the host added it. 0 without a host call when memory for the coordinates
+// cannot be had.
+BOOL CreateSketchSplineThroughPoints(HostDocument* doc, const ON_3dPointArray& points, double scale);
+
+// A closed curve (periodic ones included) as a spline through points sampled every
+// 15 degrees of turning; an open one as a spline from its NURBS data: dimension 3,
+// order, CV count, periodic flag; the first and the last knot repeated once more
+// than openNURBS stores them; the Euclidean CVs, weights dropped. 1 when the host
+// added it. An open curve that is no NURBS curve the host could be given (an order
+// below 2, fewer CVs than its order, storage that does not hold its counts, a CV
+// of weight 0) is refused with 0 before any host call.
+BOOL CreateSketchSpline(HostDocument* doc, const ON_NurbsCurve& curve, double scale);
+
+// An arc in the world x-y plane (within 1e-12) as a circle or an arc of the host,
+// direction 1 when its normal points to +z, else -1; any other arc as the spline
+// of its NURBS form. 1 when the host added it.
+BOOL CreateSketchArc(HostDocument* doc, const ON_Arc& arc, double scale);
+
+// Each curve as the first shape it has: a line, an arc, a polyline, else a spline;
+// every curve tried whatever the host answers, under the "Creating curves"
+// progress window. Always 1.
+BOOL CreateSketchCurves(HostDocument* doc, const ON_ClassArray<ON_NurbsCurve>& curves, double scale, BOOL progress);
+
+// --- Surface and boundary curves, and the geometry import --------------------------
+
+// The surface as a grid of iso-curves drawn by CreateSketchCurves: in each
+// direction one at every station from the domain's start, advancing by repeated
+// addition of the domain's length over that direction's CV count while below the
+// end, and one at the end; first the curves along direction 0, then along
+// direction 1. A station that gives no iso-curve (an invalid surface) is left out,
+// and a step too small to move the station on ends that direction's run at its
+// end. Always 1.
+BOOL CreateIsoCurveSketch(HostDocument* doc, const ON_NurbsSurface& surface, double scale, BOOL progress);
+
+// CreateIsoCurveSketch for every surface under one "Creating surface curves"
+// progress window; 0 as soon as one surface gives 0, else 1.
+BOOL CreateSurfaceCurveSketches(HostDocument* doc, const ON_ClassArray<ON_NurbsSurface>& surfaces, double scale,
+                                BOOL progress);
+
+// The brep's edge curves drawn by CreateSketchCurves. Always 1.
+BOOL CreateBrepEdgeSketch(HostDocument* doc, const ON_Brep& brep, double scale, BOOL progress);
+
+// CreateBrepEdgeSketch for every brep under one "Creating brep curves" progress
+// window; 0 as soon as one gives 0, else 1.
+BOOL CreateBrepCurveSketches(HostDocument* doc, const ON_ClassArray<ON_Brep>& breps, double scale, BOOL progress);
+
+// A new document of `documentType` (0 part, 1 assembly, 2 drawing; any other value
+// makes none and uses the active document) with the length unit of `unitsIndex`,
+// into which every kind given (a null pointer is a kind absent) is drawn as sketch
+// entities: points, curves, surfaces, breps, meshes, in that order. A part or an
+// assembly gets one 3D sketch around all of it. 0 with a stored text when no
+// document could be had; else 1, whatever the builders gave (memory running out
+// while one kind is drawn ends that kind only).
+BOOL ImportGeometry(HostApplication* app, int documentType, int unitsIndex, const ON_3dPointArray* points,
+                    const ON_ClassArray<ON_NurbsCurve>* curves, const ON_ClassArray<ON_NurbsSurface>* surfaces,
+                    const ON_ClassArray<ON_Brep>* breps, const ON_ClassArray<ON_Mesh>* meshes, BOOL progress);
+
 // --- Meshes from the host -----------------------------------------------------------
 // Host bodies, parts, assembly components and whole documents read back as meshes
 // of triangles. Every mesh is in metres, the host's own unit: the tessellation is

@@ -14,11 +14,14 @@
 #include <optional>
 #include <string>
 
+#include "HostWhims.h"
 #include "StandInHost.h"
 #include "ZTKSWON.h"
 #include "opennurbs.h"
 
 namespace {
+
+using fuzzsupport::FaultOf;
 
 ON_Mesh Make(std::initializer_list<ON_3fPoint> v, std::initializer_list<std::array<int, 4>> f) {
   ON_Mesh m;
@@ -52,20 +55,6 @@ struct Reader {
   }
   uint8_t Byte() { return Next().value_or(0); }
 };
-
-// One byte, one call: half of the values let the call be, the others fail it in
-// one of the host's ways with one of a few results.
-std::optional<standin::Fault> FaultOf(uint8_t b) {
-  static const HRESULT results[] = {E_FAIL, S_FALSE, E_OUTOFMEMORY, E_INVALIDARG};
-  const HRESULT hr = results[(b >> 4) & 3];
-  switch (b & 7) {
-    case 4: return standin::Fault::Fail(hr);
-    case 5: return standin::Fault::NullOut(b & 0x40 ? S_OK : hr);
-    case 6:
-    case 7: return standin::Fault::After(hr);
-    default: return std::nullopt;
-  }
-}
 
 [[noreturn]] void Finding(const std::string& what) {
   std::fprintf(stderr, "fuzz_import: %s\n", what.c_str());

@@ -1,6 +1,7 @@
 // The fixture of the bridge tests: a stand-in host with reference checks, and a
 // progress observer that writes every progress call as one line, with the number
-// of the object (in order of construction) and the host calls made so far.
+// of the object (in order of construction) and the builder host calls made so far
+// (faces, bodies and sketch entities).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "ComHolders.h"
 #include "StandInHostTest.h"
 #include "ZTKProgress.h"
 #include "ZTKSWON.h"
@@ -52,8 +54,8 @@ class ProgressLog : public ZTKProgressObserver {
   }
   void Add(const ZTKProgress* p, const std::string& what) {
     lines.push_back(std::to_string(Id(p)) + " " + what);
-    const uint64_t built = m_host.CallCount("HostBody", 72) + m_host.CallCount("HostBody", 12) +
-                           m_host.CallCount("HostDocument", 542);
+    uint64_t built = m_host.CallCount("HostBody", 72) + m_host.CallCount("HostBody", 12);
+    for (int entity : {540, 542, 551, 553, 559, 578}) built += m_host.CallCount("HostDocument", entity);
     hostCalls.push_back(lines.back() + " @" + std::to_string(built));
   }
   standin::StandInHost& m_host;
@@ -83,6 +85,23 @@ class BridgeTest : public standin::StandInHostTest {
 
  private:
   ZTKProgressObserver* m_previous = nullptr;
+};
+
+// A new part made through the host as the import makes it, with its 3D sketch
+// open and the log cleared; the test owns the two references.
+class OpenSketchTest : public BridgeTest {
+ protected:
+  void SetUp() override {
+    HostOp::NewPart(host.Application(), part.Out());
+    HostOp::ActiveDocument(host.Application(), doc.Out());
+    ASSERT_TRUE(part && doc);
+    HostOp::Insert3DSketch(doc.Get(), 0);
+    host.Log().Clear();
+  }
+  standin::Sketch3D& Sketch() { return host.Documents().back()->Sketch(0); }
+
+  CountedPtr<HostPartDocument> part;
+  CountedPtr<HostDocument> doc;
 };
 
 // Every face handed to body method 72 while the log kept arguments, as sent (also

@@ -79,6 +79,30 @@ HRESULT STDMETHODCALLTYPE Line(Object*, double, double, double, double, double, 
   }
   return S_OK;
 }
+HRESULT STDMETHODCALLTYPE Redraw(Object*) {
+  ++g_counters.calls;
+  ++g_counters.redraws;
+  return S_OK;
+}
+HRESULT Entity(void** out) {
+  ++g_counters.calls;
+  ++g_counters.entities;
+  if (out) {
+    *out = &g_segment;
+    ++g_counters.refs;
+  }
+  return S_OK;
+}
+HRESULT STDMETHODCALLTYPE Point(Object*, double, double, double, void** out) { return Entity(out); }
+HRESULT STDMETHODCALLTYPE Circle(Object*, double, double, double, double, void** out) { return Entity(out); }
+HRESULT STDMETHODCALLTYPE Arc(Object*, double, double, double, double, double, double, double, double, double, SHORT,
+                              void** out) {
+  return Entity(out);
+}
+HRESULT STDMETHODCALLTYPE SplineThrough(Object*, LONG, const double*, void** out) { return Entity(out); }
+HRESULT STDMETHODCALLTYPE SplineNurbs(Object*, const LONG*, const double*, const double*, void** out) {
+  return Entity(out);
+}
 HRESULT STDMETHODCALLTYPE Face(Object*, LONG, const double*, const double*) {
   ++g_counters.calls;
   ++g_counters.faces;
@@ -157,8 +181,13 @@ const Table& DocTable() {
                                .Set(235, reinterpret_cast<void*>(&NothingLong))
                                .Set(237, reinterpret_cast<void*>(&NothingLong))
                                .Set(349, reinterpret_cast<void*>(&Finish))
+                               .Set(540, reinterpret_cast<void*>(&Point))
                                .Set(542, reinterpret_cast<void*>(&Line))
-                               .Set(560, reinterpret_cast<void*>(&Nothing))
+                               .Set(551, reinterpret_cast<void*>(&Circle))
+                               .Set(553, reinterpret_cast<void*>(&Arc))
+                               .Set(559, reinterpret_cast<void*>(&SplineThrough))
+                               .Set(560, reinterpret_cast<void*>(&Redraw))
+                               .Set(578, reinterpret_cast<void*>(&SplineNurbs))
                                .Set(656, reinterpret_cast<void*>(&Sketch)),
                            true);
   (void)set;

@@ -1,5 +1,5 @@
 // A host for benchmarks and for tests that fail allocations: the positions the
-// mesh import calls, each counting its calls and doing nothing else; it never
+// mesh import and the geometry import call, each counting its calls and doing nothing else; it never
 // allocates and keeps no log. Interfaces handed out are static objects; `refs`
 // is the balance of references handed out and released.
 #pragma once
@@ -18,6 +18,8 @@ struct Counters {
   uint64_t documents = 0;   // application 8, each handing out the document
   uint64_t sketchCalls = 0; // document 656, which enters and leaves the 3D sketch in turn
   uint64_t finishes = 0;    // document 349, the last call of every import into a part
+  uint64_t redraws = 0;     // document 560, which every import makes once per document
+  uint64_t entities = 0;    // document 540, 551, 553, 559 and 578: points, circles, arcs, splines
   int64_t refs = 0;         // references handed out less references released
 };
 

@@ -18,6 +18,7 @@
 
 #include "counting_host.h"
 #include "ZTKSWON.h"
+#include "curves.h"
 #include "meshes.h"
 
 namespace {
@@ -116,6 +117,64 @@ TEST(OutOfMemory, EveryFailedAllocationEndsTheImportCleanly) {
       EXPECT_EQ(ZTKSWON::GetLastErrorText(), L"Not enough memory to import the meshes") << n;
     }
     EXPECT_GT(failures, 0) << c.kind << c.multiBody;
+  }
+}
+
+// The geometry import draws every kind given; memory running out while one kind
+// is drawn ends that kind only. Whichever allocation fails, nothing is thrown at
+// the caller, every interface is released, the 3D sketch is left again, the
+// document gets its redraw, and the result is 1, as for any builder failure.
+TEST(OutOfMemory, EveryFailedAllocationLeavesTheGeometryImportFinished) {
+  const ON_3dPointArray points = testcurve::Points({{1, 2, 3}});
+  ON_ClassArray<ON_NurbsCurve> curves;
+  curves.Append(testcurve::Make(2, {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}, {0, 1, 2}));
+  curves.Append(testcurve::NurbForm(ON_Arc(ON_Circle(ON_3dPoint(0, 0, 0), 1.0), ON_PI / 2)));
+  curves.Append(testcurve::NurbForm(ON_Arc(ON_Circle(ON_3dPoint(0, 0, 1), 1.0), 2 * ON_PI)));
+  curves.Append(testcurve::OpenCubic());
+  ON_ClassArray<ON_NurbsSurface> surfaces;
+  ON_NurbsSurface& s = surfaces.AppendNew();
+  s.Create(3, false, 2, 2, 2, 2);
+  for (int k = 0; k < 2; ++k) s.SetKnot(0, k, k), s.SetKnot(1, k, k);
+  for (int i = 0; i < 2; ++i)
+    for (int j = 0; j < 2; ++j) s.SetCV(i, j, ON_3dPoint(i, j, i * j));
+  ON_ClassArray<ON_Brep> breps;
+  const ON_3dPoint corners[8] = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0, 0, 1}, {1, 0, 1}, {1, 1, 1}, {0, 1, 1}};
+  ON_BrepBox(corners, &breps.AppendNew());
+  ON_ClassArray<ON_Mesh> meshes;
+  meshes.AppendNew() = testmesh::Tetrahedron();
+
+  for (bool forGood : {false, true}) {
+    SCOPED_TRACE(forGood ? "every allocation from the Nth on fails" : "the Nth allocation fails");
+    int failures = 0;
+    uint64_t drawnInFull = 0;
+    for (long n = 1;; ++n) {
+      ASSERT_LT(n, 20000) << "the import never got through";
+      meshes[0].DestroyTopology();
+      const countinghost::Counters before = countinghost::Count();
+      BOOL result = -1;
+      bool thrown = false;
+      Arm(n, forGood);
+      try {
+        result = ImportGeometry(countinghost::Application(), 0, 2, &points, &curves, &surfaces, &breps, &meshes, 1);
+      } catch (...) {
+        thrown = true;
+      }
+      const bool reached = Disarm();
+      ASSERT_FALSE(thrown) << "an exception left the import, allocation " << n;
+      const countinghost::Counters& after = countinghost::Count();
+      EXPECT_EQ(after.refs, 0) << n;
+      EXPECT_EQ(after.sketchCalls - before.sketchCalls, 2u) << "the 3D sketch not entered and left, allocation " << n;
+      EXPECT_EQ(after.redraws - before.redraws, 1u) << n;
+      EXPECT_EQ(result, 1) << n;
+      const uint64_t drawn = after.entities - before.entities + after.lines - before.lines;
+      if (!reached) {
+        drawnInFull = drawn;
+        break;
+      }
+      ++failures;
+    }
+    EXPECT_GT(failures, 0);
+    EXPECT_EQ(drawnInFull, 1u + 2u + 1u + 1u + 1u + 6u + 12u + 6u);  // point, curves, iso-curves, edges, mesh
   }
 }
 

@@ -10,6 +10,7 @@
 #include "ImportCommand.h"
 #include "Settings.h"
 #include "StandInHostTest.h"
+#include "WindowsCreated.h"
 
 namespace {
 
@@ -20,6 +21,7 @@ using standin::Steps;
 using standin::WindowAction;
 using standin::WindowMatch;
 using test_settings::Stored;
+using testwin::WindowsCreated;
 
 const WindowMatch kFileDialog{L"#32770", L"Open", {}};
 const WindowMatch kOptions{L"#32770", L"Plymora for SolidWorks Options", {}};
@@ -33,34 +35,6 @@ std::wstring Fixture(const wchar_t* name) {
     if (c == L'/') c = L'\\';
   return path;
 }
-
-// Remembers the top-level windows of one class that the thread creates.
-class WindowsCreated {
- public:
-  explicit WindowsCreated(const wchar_t* className) {
-    s_self = this;
-    m_class = className;
-    m_hook = SetWindowsHookExW(WH_CBT, &Hook, nullptr, GetCurrentThreadId());
-  }
-  ~WindowsCreated() {
-    UnhookWindowsHookEx(m_hook);
-    s_self = nullptr;
-  }
-  std::vector<std::wstring> titles;
-
- private:
-  static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HCBT_CREATEWND && s_self) {
-      const CREATESTRUCTW* cs = reinterpret_cast<CBT_CREATEWNDW*>(lParam)->lpcs;
-      if (!IS_INTRESOURCE(cs->lpszClass) && s_self->m_class == cs->lpszClass)
-        s_self->titles.push_back(cs->lpszName ? cs->lpszName : L"");
-    }
-    return CallNextHookEx(nullptr, code, wParam, lParam);
-  }
-  static inline WindowsCreated* s_self = nullptr;
-  std::wstring m_class;
-  HHOOK m_hook;
-};
 
 class ImportCommand : public standin::StandInHostTest {
  protected:
