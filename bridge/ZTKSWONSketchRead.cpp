@@ -20,11 +20,23 @@ constexpr int64_t kPolylineHead = 9;
 // Start and end this close make a full circle.
 constexpr double kFullCircleGap = 0.0001;
 
-// The array a data call fills, zeroed, so that a host that writes less than it
-// reported leaves zeros instead of what the memory held; null when there is no
-// memory for it.
-std::unique_ptr<double[]> NewRecords(int64_t size) {
-  return std::unique_ptr<double[]>(new (std::nothrow) double[static_cast<size_t>(size)]());
+// The array of one kind's records, `size` doubles, filled by its data call; null
+// when the data call does not return S_OK. The array starts zeroed, so that a host
+// that writes less than it reported leaves zeros instead of what the memory held.
+// Memory running out throws.
+std::unique_ptr<double[]> FetchRecords(HostSketch* sketch, int64_t size, HRESULT (*dataCall)(HostSketch*, double*)) {
+  std::unique_ptr<double[]> records(new double[static_cast<size_t>(size)]());
+  if (dataCall(sketch, records.get()) != S_OK) records.reset();
+  return records;
+}
+
+// The size and the count of the splines or the polylines, both preset to 0; false
+// when either is below 1. The count call's own result is not judged.
+bool SizeAndCount(HostSketch* sketch, HRESULT (*countCall)(HostSketch*, LONG*, LONG*), LONG& size, LONG& count) {
+  size = 0;
+  count = 0;
+  countCall(sketch, &size, &count);
+  return size >= 1 && count >= 1;
 }
 
 // A count stored as a double, truncated toward zero, when it is one: not a NaN,
@@ -118,9 +130,8 @@ BOOL ReadLines(HostSketch* sketch, ON_ClassArray<ON_Line>& lines) {
   LONG count = 0;
   HostOp::SketchLineCount(sketch, &count);
   if (count < 1) return 0;
-  const std::unique_ptr<double[]> data = NewRecords(kLineRecord * count);
-  if (!data) throw std::bad_alloc();
-  if (HostOp::SketchLines(sketch, data.get()) != S_OK) return 0;
+  const std::unique_ptr<double[]> data = FetchRecords(sketch, kLineRecord * count, HostOp::SketchLines);
+  if (!data) return 0;
   try {
     lines.Reserve(count);
     for (int64_t i = 0; i < count; ++i) {
@@ -137,12 +148,10 @@ BOOL ReadLines(HostSketch* sketch, ON_ClassArray<ON_Line>& lines) {
 BOOL ReadPolylines(HostSketch* sketch, ON_ClassArray<ON_Polyline>& polylines) {
   polylines.Destroy();
   if (!sketch) return 0;
-  LONG size = 0, count = 0;
-  HostOp::SketchPolylineSize(sketch, &size, &count);
-  if (size < 1 || count < 1) return 0;
-  const std::unique_ptr<double[]> data = NewRecords(size);
-  if (!data) throw std::bad_alloc();
-  if (HostOp::SketchPolylines(sketch, data.get()) != S_OK) return 0;
+  LONG size, count;
+  if (!SizeAndCount(sketch, HostOp::SketchPolylineSize, size, count)) return 0;
+  const std::unique_ptr<double[]> data = FetchRecords(sketch, size, HostOp::SketchPolylines);
+  if (!data) return 0;
   try {
     RecordWalk walk(data.get(), size);
     ON_Polyline work;
@@ -171,12 +180,10 @@ BOOL ReadPolylines(HostSketch* sketch, ON_ClassArray<ON_Polyline>& polylines) {
 BOOL ReadSplines(HostSketch* sketch, ON_ClassArray<ON_NurbsCurve>& splines) {
   splines.Destroy();
   if (!sketch) return 0;
-  LONG size = 0, count = 0;
-  HostOp::SketchSplineSize(sketch, &size, &count);
-  if (size < 1 || count < 1) return 0;
-  const std::unique_ptr<double[]> data = NewRecords(size);
-  if (!data) throw std::bad_alloc();
-  if (HostOp::SketchSplines(sketch, data.get()) != S_OK) return 0;
+  LONG size, count;
+  if (!SizeAndCount(sketch, HostOp::SketchSplineSize, size, count)) return 0;
+  const std::unique_ptr<double[]> data = FetchRecords(sketch, size, HostOp::SketchSplines);
+  if (!data) return 0;
   try {
     RecordWalk walk(data.get(), size);
     ON_3dPointArray points;
@@ -209,9 +216,8 @@ BOOL ReadArcs(HostSketch* sketch, ON_ClassArray<ON_Arc>& arcs) {
   LONG count = 0;
   HostOp::SketchArcCount(sketch, &count);
   if (count < 1) return 0;
-  const std::unique_ptr<double[]> data = NewRecords(kArcRecord * count);
-  if (!data) throw std::bad_alloc();
-  if (HostOp::SketchArcs(sketch, data.get()) != S_OK) return 0;
+  const std::unique_ptr<double[]> data = FetchRecords(sketch, kArcRecord * count, HostOp::SketchArcs);
+  if (!data) return 0;
   const int before = arcs.Count();
   try {
     for (int64_t i = 0; i < count; ++i) {

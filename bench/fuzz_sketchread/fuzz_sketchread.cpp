@@ -22,6 +22,8 @@
 #include <string>
 #include <vector>
 
+#include "HostWhims.h"
+#include "NurbsInput.h"
 #include "StandInHost.h"
 #include "ZTKSWON.h"
 #include "opennurbs.h"
@@ -31,47 +33,27 @@ namespace {
 using standin::SketchRecordKind;
 using standin::SketchRecords;
 
-struct Reader {
-  const uint8_t* p;
-  size_t n;
-  std::optional<uint8_t> Next() {
-    if (!n) return std::nullopt;
-    --n;
-    return *p++;
-  }
-  uint8_t Byte() { return Next().value_or(0); }
-  // One double: a telling value for most bytes, eight raw bytes after 0xFF.
-  double Double() {
-    static const double kValues[] = {0.0, 1.0, 2.0, 3.0, 4.0, 3.9, 0.5, -0.5, -1.0, -3.0, 1e-4, 1.1e-4,
-                                     7.0, 9.0, 1e9, 1e300, -1e300, 4294967297.0, 2147483648.0,
-                                     std::numeric_limits<double>::quiet_NaN(),
-                                     std::numeric_limits<double>::infinity(),
-                                     -std::numeric_limits<double>::infinity(), -0.0, 1e-310};
-    constexpr size_t kCount = sizeof(kValues) / sizeof(kValues[0]);
-    const uint8_t b = Byte();
-    if (b == 0xFF) {
-      uint8_t raw[8] = {};
-      for (uint8_t& r : raw) r = Byte();
-      double v;
-      std::memcpy(&v, raw, sizeof v);
-      return v;
-    }
-    // Most bytes stand for a small coordinate or count, so records often fit.
-    if (b >= 0x80) return static_cast<double>(b & 0x0F) - 4.0;
-    return kValues[b % kCount];
-  }
-};
+using fuzzinput::Reader;
 
-std::optional<standin::Fault> FaultOf(uint8_t b) {
-  static const HRESULT results[] = {E_FAIL, S_FALSE, E_OUTOFMEMORY, E_INVALIDARG};
-  const HRESULT hr = results[(b >> 4) & 3];
-  switch (b & 7) {
-    case 4: return standin::Fault::Fail(hr);
-    case 5: return standin::Fault::NullOut(b & 0x40 ? S_OK : hr);
-    case 6:
-    case 7: return standin::Fault::After(hr);
-    default: return std::nullopt;
+// One double: a telling value for most bytes, eight raw bytes after 0xFF.
+double Double(Reader& in) {
+  static const double kValues[] = {0.0, 1.0, 2.0, 3.0, 4.0, 3.9, 0.5, -0.5, -1.0, -3.0, 1e-4, 1.1e-4,
+                                   7.0, 9.0, 1e9, 1e300, -1e300, 4294967297.0, 2147483648.0,
+                                   std::numeric_limits<double>::quiet_NaN(),
+                                   std::numeric_limits<double>::infinity(),
+                                   -std::numeric_limits<double>::infinity(), -0.0, 1e-310};
+  constexpr size_t kCount = sizeof(kValues) / sizeof(kValues[0]);
+  const uint8_t b = in.Byte();
+  if (b == 0xFF) {
+    uint8_t raw[8] = {};
+    for (uint8_t& r : raw) r = in.Byte();
+    double v;
+    std::memcpy(&v, raw, sizeof v);
+    return v;
   }
+  // Most bytes stand for a small coordinate or count, so records often fit.
+  if (b >= 0x80) return static_cast<double>(b & 0x0F) - 4.0;
+  return kValues[b % kCount];
 }
 
 [[noreturn]] void Finding(const std::string& what) {
@@ -137,7 +119,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const bool sized = kinds[k] == SketchRecordKind::Splines || kinds[k] == SketchRecordKind::Polylines;
     r.size = sized ? static_cast<LONG>(in.Byte()) - 4 : 0;
     const LONG length = sized ? r.size : (kinds[k] == SketchRecordKind::Lines ? 12 : 16) * r.count;
-    for (LONG i = 0; i < length; ++i) r.data.push_back(in.Double());
+    for (LONG i = 0; i < length; ++i) r.data.push_back(Double(in));
     sketch.ReplaceRecords(kinds[k], r);
     reported[k] = sketch.Records(kinds[k]);
   }
@@ -182,8 +164,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // The host's whims, one byte per call.
   host.SetFaultChooser([&](const char*, int method) -> std::optional<standin::Fault> {
     if (method <= 6) return std::nullopt;
-    const std::optional<uint8_t> b = in.Next();
-    return b ? FaultOf(*b) : std::nullopt;
+    if (!in.n) return std::nullopt;  // bytes run out: every later call succeeds
+    return fuzzsupport::FaultOf(in.Byte());
   });
   ReadAll(face);
   GetSketchCurves(face, curves);

@@ -83,6 +83,21 @@ double Gap(const ON_3dVector& p, const ON_3dVector& q) { return (p - q).Length()
 ON_3dPoint P(const Point3& p) { return ON_3dPoint(p[0], p[1], p[2]); }
 ON_3dVector V(const Point3& v) { return ON_3dVector(v[0], v[1], v[2]); }
 
+// An output of each kind holding one element beforehand, to show what a reader
+// empties and what it keeps.
+struct Filled {
+  Filled() {
+    lines.AppendNew();
+    polylines.AppendNew().Append(1, 1, 1);
+    splines.AppendNew();
+    arcs.AppendNew();
+  }
+  ON_ClassArray<ON_Line> lines;
+  ON_ClassArray<ON_Polyline> polylines;
+  ON_ClassArray<ON_NurbsCurve> splines;
+  ON_ClassArray<ON_Arc> arcs;
+};
+
 class SketchRead : public standin::StandInHostTest {
  protected:
   SketchRead() {
@@ -476,26 +491,19 @@ TEST_F(SketchRead, FailingCallsGiveZeroAndLeaveTheOutputEmptyOrAsItWas) {
     SCOPED_TRACE(s.method);
     host.ClearFaults();
     host.InjectFault("HostSketch", s.method, s.fault);
-    ON_ClassArray<ON_Line> lines;
-    lines.AppendNew();
-    ON_ClassArray<ON_Polyline> polylines;
-    polylines.AppendNew();
-    ON_ClassArray<ON_NurbsCurve> splines;
-    splines.AppendNew();
-    ON_ClassArray<ON_Arc> arcs;
-    arcs.AppendNew();
+    Filled o;
     const bool lineFault = s.method == 33 || s.method == 146;
     const bool polylineFault = s.method == 187 || s.method == 186;
     const bool splineFault = s.method == 37 || s.method == 150;
     const bool arcFault = s.method == 34 || s.method == 148;
-    EXPECT_EQ(GetSketchLines(Sketch(), lines), lineFault ? 0 : 1);
-    EXPECT_EQ(lines.Count(), lineFault ? 0 : 1);
-    EXPECT_EQ(GetSketchPolylines(Sketch(), polylines), polylineFault ? 0 : 1);
-    EXPECT_EQ(polylines.Count(), polylineFault ? 0 : 1);
-    EXPECT_EQ(GetSketchSplines(Sketch(), splines), splineFault ? 0 : 1);
-    EXPECT_EQ(splines.Count(), splineFault ? 0 : 1);
-    EXPECT_EQ(GetSketchArcs(Sketch(), arcs), arcFault ? 0 : 1);
-    EXPECT_EQ(arcs.Count(), arcFault ? 1 : 2);
+    EXPECT_EQ(GetSketchLines(Sketch(), o.lines), lineFault ? 0 : 1);
+    EXPECT_EQ(o.lines.Count(), lineFault ? 0 : 1);
+    EXPECT_EQ(GetSketchPolylines(Sketch(), o.polylines), polylineFault ? 0 : 1);
+    EXPECT_EQ(o.polylines.Count(), polylineFault ? 0 : 1);
+    EXPECT_EQ(GetSketchSplines(Sketch(), o.splines), splineFault ? 0 : 1);
+    EXPECT_EQ(o.splines.Count(), splineFault ? 0 : 1);
+    EXPECT_EQ(GetSketchArcs(Sketch(), o.arcs), arcFault ? 0 : 1);
+    EXPECT_EQ(o.arcs.Count(), arcFault ? 1 : 2);
   }
 }
 
@@ -521,20 +529,13 @@ TEST_F(SketchRead, ADataCallThatWritesNothingReadsAsZeros) {
 }
 
 TEST_F(SketchRead, ANullSketchReadsAsNothing) {
-  ON_ClassArray<ON_Line> lines;
-  lines.AppendNew();
-  ON_ClassArray<ON_Polyline> polylines;
-  polylines.AppendNew();
-  ON_ClassArray<ON_NurbsCurve> splines;
-  splines.AppendNew();
-  ON_ClassArray<ON_Arc> arcs;
-  arcs.AppendNew();
-  EXPECT_EQ(GetSketchLines(nullptr, lines), 0);
-  EXPECT_EQ(GetSketchPolylines(nullptr, polylines), 0);
-  EXPECT_EQ(GetSketchSplines(nullptr, splines), 0);
-  EXPECT_EQ(GetSketchArcs(nullptr, arcs), 0);
-  EXPECT_EQ(lines.Count() + polylines.Count() + splines.Count(), 0);
-  EXPECT_EQ(arcs.Count(), 1);
+  Filled o;
+  EXPECT_EQ(GetSketchLines(nullptr, o.lines), 0);
+  EXPECT_EQ(GetSketchPolylines(nullptr, o.polylines), 0);
+  EXPECT_EQ(GetSketchSplines(nullptr, o.splines), 0);
+  EXPECT_EQ(GetSketchArcs(nullptr, o.arcs), 0);
+  EXPECT_EQ(o.lines.Count() + o.polylines.Count() + o.splines.Count(), 0);
+  EXPECT_EQ(o.arcs.Count(), 1);
   ON_CurveArray curves;
   curves.Append(new ON_LineCurve(ON_3dPoint(0, 0, 0), ON_3dPoint(1, 0, 0)));
   EXPECT_EQ(GetSketchCurves(nullptr, curves), 1);
