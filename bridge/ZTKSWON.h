@@ -214,7 +214,9 @@ BOOL GetSketchSplines(HostSketch* sketch, ON_ClassArray<ON_NurbsCurve>& splines)
 // start and the end about the centre, with that radius, towards the end:
 // counter-clockwise seen from +Z, or clockwise for the direction -1.0. A start and
 // an end on opposite sides of the centre take the plane whose second axis is the
-// start's direction turned a quarter turn about Z.
+// start's direction turned a quarter turn about Z. Values no arc has (a start on
+// the centre, a NaN, a half circle about the Z axis) still give one arc per
+// record, one that is not valid.
 BOOL GetSketchArcs(HostSketch* sketch, ON_ClassArray<ON_Arc>& arcs);
 
 // Replaces the curves of `curves` (deleting them) with new curves: all lines, then
