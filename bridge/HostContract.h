@@ -295,4 +295,17 @@ inline HRESULT ChainLinkedObject(IDispatch* o, IDispatch** second) { return Call
 inline HRESULT ChainThirdObject(IDispatch* o, IDispatch** third) { return Call<10>(o, third); }
 inline HRESULT ChainCount(IDispatch* o, LONG* count) { return Call<25>(o, count); }
 
+// --- HostSketch: the sketch's entities as flat records of doubles --------------------
+// Each kind in two calls: the count (lines, arcs) or the size in doubles and the
+// count (splines, polylines), then the data call that fills the caller's array of
+// 12 or 16 doubles per line or arc, or of the size.
+inline HRESULT SketchLineCount(HostSketch* s, LONG* count) { return Call<33>(s, count); }
+inline HRESULT SketchArcCount(HostSketch* s, LONG* count) { return Call<34>(s, count); }
+inline HRESULT SketchSplineSize(HostSketch* s, LONG* size, LONG* count) { return Call<37>(s, size, count); }
+inline HRESULT SketchPolylineSize(HostSketch* s, LONG* size, LONG* count) { return Call<187>(s, size, count); }
+inline HRESULT SketchLines(HostSketch* s, double* records) { return Call<146>(s, records); }
+inline HRESULT SketchArcs(HostSketch* s, double* records) { return Call<148>(s, records); }
+inline HRESULT SketchSplines(HostSketch* s, double* records) { return Call<150>(s, records); }
+inline HRESULT SketchPolylines(HostSketch* s, double* records) { return Call<186>(s, records); }
+
 }  // namespace HostOp

@@ -259,6 +259,46 @@ BOOL GetActiveDocumentMeshes(HostApplication* app, ON_ClassArray<ON_Mesh>& meshe
 // again. Always 1.
 BOOL VisitHostObjectChain(IDispatch* object);
 
+// --- Host sketches read back as curves -------------------------------------------------
+// The lines, polylines, splines and arcs of a host sketch, read from the flat
+// records the sketch hands out, coordinates as the host gives them (metres). The
+// sketch stays the caller's. Nothing is reported: no progress, no last-error text.
+// Counts stored in the records are read by truncation toward zero; a record is
+// never read past the array the host filled. Each reader returns 0 when the
+// sketch is null, a count it reports is below 1, the data call fails, the records
+// do not fit the size reported (a count that is negative, not a number, or runs
+// past the array) or memory runs out; the output is then empty (lines, polylines,
+// splines) or as it was (arcs).
+
+// Replaces `lines` with the sketch's lines, start to end.
+BOOL GetSketchLines(HostSketch* sketch, ON_ClassArray<ON_Line>& lines);
+
+// Replaces `polylines` with the sketch's polylines, one per record, also one of
+// no points.
+BOOL GetSketchPolylines(HostSketch* sketch, ON_ClassArray<ON_Polyline>& polylines);
+
+// Replaces `splines` with one curve per spline record: its points as the control
+// points of a clamped uniform curve of order 3, knots 1 apart; of order 2 for two
+// points; an empty (not valid) curve for fewer.
+BOOL GetSketchSplines(HostSketch* sketch, ON_ClassArray<ON_NurbsCurve>& splines);
+
+// Appends the sketch's arcs to `arcs`. Start and end at most 0.0001 apart make a
+// full circle about the centre, parallel to the world XY plane, of the radius from
+// the centre to the start. Any other arc runs from the start, in the plane of the
+// start and the end about the centre, with that radius, towards the end:
+// counter-clockwise seen from +Z, or clockwise for the direction -1.0. A start and
+// an end on opposite sides of the centre take the plane whose second axis is the
+// start's direction turned a quarter turn about Z. Values no arc has (a start on
+// the centre, a NaN, a half circle about the Z axis) still give one arc per
+// record, one that is not valid.
+BOOL GetSketchArcs(HostSketch* sketch, ON_ClassArray<ON_Arc>& arcs);
+
+// Replaces the curves of `curves` (deleting them) with new curves: all lines, then
+// all polylines, all splines and all arcs, each kind in the host's order; a kind
+// whose reader gives 0 adds nothing. 1, or 0 with `curves` empty when memory runs
+// out.
+BOOL GetSketchCurves(HostSketch* sketch, ON_CurveArray& curves);
+
 namespace ZTKSWON {
 
 // A copy of the module's last-error text; empty until one of its functions fails.

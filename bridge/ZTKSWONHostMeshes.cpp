@@ -7,10 +7,12 @@
 
 #include "ComHolders.h"
 #include "ZTKSWON.h"
+#include "ZTKSWONMemory.h"
 
 namespace {
 
-constexpr wchar_t kNoMemory[] = L"Not enough memory to read the meshes";
+// Made at load (ZTKSWONMemory.h): storing it must not allocate with memory gone.
+const CString kNoMemory(L"Not enough memory to read the meshes");
 
 // The body-type codes asked for, in this order.
 constexpr LONG kBodyTypes[] = {0, 1};
@@ -25,7 +27,7 @@ Result Guarded(Result failure, Work&& work) {
   try {
     return work();
   } catch (const std::bad_alloc&) {
-    ZTKSWON::SetLastErrorText(kNoMemory);
+    ZTKSWON::SetNoMemoryText(kNoMemory);
     return failure;
   }
 }
@@ -219,10 +221,12 @@ BOOL GetMeshFromBody(HostBody* body, ON_Mesh& mesh) {
     ON_Mesh triangle(1, 3, false, false);
     while (face) {
       LONG count = 0;
-      // A negative count adds nothing; an array too large to allocate neither.
+      // A negative count adds nothing. An array too large to allocate fails the
+      // whole read as memory running out: a mesh silently short of a face would
+      // pass for the body.
       if (HostOp::TriangleCount(face.Get(), &count) == S_OK && count >= 0) {
-        std::unique_ptr<float[]> corners(new (std::nothrow) float[9 * static_cast<size_t>(count)]());
-        if (corners && HostOp::Triangles(face.Get(), 0, corners.get()) == S_OK) {
+        std::unique_ptr<float[]> corners(new float[9 * static_cast<size_t>(count)]());
+        if (HostOp::Triangles(face.Get(), 0, corners.get()) == S_OK) {
           for (LONG t = 0; t < count; ++t) {
             const float* p = corners.get() + 9 * static_cast<size_t>(t);
             AppendTriangleUsing(work, triangle, ON_3dPoint(p[0], p[1], p[2]), ON_3dPoint(p[3], p[4], p[5]),
@@ -325,7 +329,7 @@ int GetAssemblyMeshes(HostComponent* component, ON_ClassArray<ON_Mesh>& meshes, 
       }
     }
   } catch (const std::bad_alloc&) {
-    ZTKSWON::SetLastErrorText(kNoMemory);  // the levels release what they hold as they go
+    ZTKSWON::SetNoMemoryText(kNoMemory);  // the levels release what they hold as they go
   }
   return static_cast<int>(childCount);
 }

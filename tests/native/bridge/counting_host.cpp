@@ -170,6 +170,34 @@ HRESULT STDMETHODCALLTYPE TrimLoop(Object*, LONG n, const LONG*, const LONG*, co
   return S_OK;
 }
 
+// The sketch's records, positions no reader reads 0.
+constexpr double kLines[] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0,  //
+                             0, 0, 0, 0, 0, 0, 1, 0, 0, 1, 1, 0};
+constexpr double kArcs[] = {0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 0, 1,  //
+                            0, 0, 0, 0, 0, 0, 2, 0, 0, 2, 0, 0, 1, 0, 0, 1};
+constexpr double kSplines[] = {0, 0, 0, 0, 0, 0, 3, 0, 0, 0, 1, 1, 0, 2, 0, 0,  //
+                               0, 0, 0, 0, 0, 0, 2, 0, 0, 1, 1, 1, 1};
+constexpr double kPolylines[] = {0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 0, 0, 5, 0, 0,  //
+                                 0, 0, 0, 0, 0, 0, 0, 0, 0};
+template <const double* Records, LONG N>
+HRESULT STDMETHODCALLTYPE Write(Object*, double* out) {
+  ++g_counters.calls;
+  for (LONG i = 0; i < N; ++i) out[i] = Records[i];
+  return S_OK;
+}
+HRESULT STDMETHODCALLTYPE RecordCount(Object*, LONG* count) {
+  ++g_counters.calls;
+  *count = kSketchRecords;
+  return S_OK;
+}
+template <LONG N>
+HRESULT STDMETHODCALLTYPE SizeAndCount(Object*, LONG* size, LONG* count) {
+  ++g_counters.calls;
+  *size = N;
+  *count = kSketchRecords;
+  return S_OK;
+}
+
 // The storage carries the two words the Itanium C++ ABI puts before a virtual
 // table (offset to top, type information), so that sanitizer type checks in the
 // client see an object of the role's interface type.
@@ -241,16 +269,40 @@ const Table& SurfaceTable() {
   (void)set;
   return t;
 }
+const Table& SketchTable() {
+  constexpr LONG splines = sizeof(kSplines) / sizeof(double), polylines = sizeof(kPolylines) / sizeof(double);
+  static Table t(typeid(HostSketch));
+  static const bool set = (t.Set(33, reinterpret_cast<void*>(&RecordCount))
+                               .Set(34, reinterpret_cast<void*>(&RecordCount))
+                               .Set(37, reinterpret_cast<void*>(&SizeAndCount<splines>))
+                               .Set(187, reinterpret_cast<void*>(&SizeAndCount<polylines>))
+                               .Set(146, reinterpret_cast<void*>(&Write<kLines, 24>))
+                               .Set(148, reinterpret_cast<void*>(&Write<kArcs, 32>))
+                               .Set(150, reinterpret_cast<void*>(&Write<kSplines, splines>))
+                               .Set(186, reinterpret_cast<void*>(&Write<kPolylines, polylines>)),
+                           true);
+  (void)set;
+  return t;
+}
 const Table& PlainTable() {
   static Table t(typeid(IDispatch));
   return t;
 }
 
-Object g_app;
+Object g_app, g_sketch;
 
 }  // namespace
 
 Counters& Count() { return g_counters; }
+
+HostSketch* Sketch() {
+  static const bool ready = [] {
+    g_sketch.vtbl = SketchTable().entries;
+    return true;
+  }();
+  (void)ready;
+  return reinterpret_cast<HostSketch*>(&g_sketch);
+}
 
 HostApplication* Application() {
   static const bool ready = [] {

@@ -31,4 +31,10 @@ struct Counters {
 Counters& Count();
 HostApplication* Application();
 
+// A sketch whose count and data calls hand out two records of each kind: lines
+// (0,0,0)-(1,0,0) and (1,0,0)-(1,1,0); a quarter arc and a full circle; splines of
+// 3 and 2 points; polylines of 2 points and of none.
+HostSketch* Sketch();
+inline constexpr int kSketchRecords = 2;
+
 }  // namespace countinghost

@@ -5,17 +5,21 @@
 // every N until an import goes through without reaching it: once, and then
 // again with every later allocation failing too, as when memory is gone for good,
 // so that the failure's own handling must not allocate. The host only counts and
-// never allocates, so every failure is the import's own.
+// never allocates, so every failure is the import's own. The readers of host
+// sketches are run the same way.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <new>
+#include <string>
 #include <utility>
 #include <vector>
 
 #include "counting_host.h"
 #include "ZTKSWON.h"
 #include "curves.h"
+#include "memory_host.h"
 #include "meshes.h"
 #include "relief.h"
 
@@ -228,6 +232,121 @@ TEST(OutOfMemory, EveryFailedAllocationLeavesTheSurfaceImportFinished) {
       }
       EXPECT_GT(failures, 0);
     }
+}
+
+// Reading a body back: whichever allocation fails, the call fails with its own
+// text, every face handed out is released, and nothing is thrown at the caller.
+TEST(OutOfMemory, EveryFailedAllocationEndsReadingABodyCleanly) {
+  memoryhost::Body body(200, 16);  // made before arming: the host never allocates
+  for (bool forGood : {false, true}) {
+    SCOPED_TRACE(forGood ? "every allocation from the Nth on fails" : "the Nth allocation fails");
+    int failures = 0;
+    for (long n = 1;; ++n) {
+      ASSERT_LT(n, 5000) << "the read never got through";
+      ZTKSWON::SetLastErrorText(L"");
+      ON_Mesh mesh;
+      const ArmedRun run = RunArmed(n, forGood, [&] { return GetMeshFromBody(body.Interface(), mesh); });
+      ASSERT_FALSE(run.thrown) << "an exception left the read, allocation " << n;
+      EXPECT_EQ(body.References(), 0) << n;
+      if (!run.reached) {
+        EXPECT_EQ(run.result, 1);
+        EXPECT_EQ(mesh.FaceCount(), body.Triangles());
+        break;
+      }
+      ++failures;
+      EXPECT_EQ(run.result, 0) << n;
+      EXPECT_EQ(ZTKSWON::GetLastErrorText(), L"Not enough memory to read the meshes") << n;
+    }
+    EXPECT_GT(failures, 0);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// The sketch readers under the same failures: each ends with 0, its output empty
+// (arcs: as it was) and nothing thrown, and GetSketchCurves with 0 and no curve,
+// never with a shorter list; LeakSanitizer sees any curve or array left behind. A
+// reader that the Nth allocation does not reach reads the whole sketch.
+TEST(OutOfMemory, EveryFailedAllocationEndsTheSketchReadersCleanly) {
+  HostSketch* sketch = countinghost::Sketch();
+  constexpr int n2 = countinghost::kSketchRecords;
+  struct Reader {
+    const char* name;
+    // Reads into outputs made before the failures are armed; gives the result and
+    // the output's element count.
+    std::pair<BOOL, int> (*read)(HostSketch*);
+    int full;   // the count when nothing fails
+    int empty;  // the count after a failure
+    // When nothing failed: the spline curves are whole, with their 3 and 2 CVs.
+    bool (*whole)();
+  };
+  static ON_ClassArray<ON_Line> lines;
+  static ON_ClassArray<ON_Polyline> polylines;
+  static ON_ClassArray<ON_NurbsCurve> splines;
+  static ON_ClassArray<ON_Arc> arcs;
+  static ON_CurveArray curves;
+  auto any = [] { return true; };
+  const Reader readers[] = {
+      {"lines", [](HostSketch* s) { return std::pair{GetSketchLines(s, lines), lines.Count()}; }, n2, 0, any},
+      {"polylines", [](HostSketch* s) { return std::pair{GetSketchPolylines(s, polylines), polylines.Count()}; },
+       n2, 0, any},
+      {"splines", [](HostSketch* s) { return std::pair{GetSketchSplines(s, splines), splines.Count()}; }, n2, 0,
+       [] { return splines[0].CVCount() == 3 && splines[1].CVCount() == 2; }},
+      {"arcs", [](HostSketch* s) { return std::pair{GetSketchArcs(s, arcs), arcs.Count()}; }, 1 + n2, 1, any},
+      {"curves", [](HostSketch* s) { return std::pair{GetSketchCurves(s, curves), curves.Count()}; }, 4 * n2, 0,
+       [] {
+         const auto* a = dynamic_cast<const ON_NurbsCurve*>(curves[2 * n2]);
+         const auto* b = dynamic_cast<const ON_NurbsCurve*>(curves[2 * n2 + 1]);
+         return a && b && a->CVCount() == 3 && b->CVCount() == 2;
+       }},
+  };
+  for (const Reader& r : readers) {
+    for (bool forGood : {false, true}) {
+      SCOPED_TRACE(std::string(r.name) + (forGood ? ", every allocation from the Nth on" : ", the Nth allocation"));
+      int failures = 0;
+      for (long n = 1;; ++n) {
+        ASSERT_LT(n, 1000) << "the reader never got through";
+        // What the outputs hold before: one element each, one arc to keep.
+        lines.Destroy();
+        lines.AppendNew();
+        polylines.Destroy();
+        polylines.AppendNew().Append(1, 1, 1);
+        splines.Destroy();
+        splines.AppendNew();
+        arcs.Destroy();
+        arcs.AppendNew();
+        curves.Destroy();
+        curves.Append(new ON_LineCurve());
+        const int64_t refs = countinghost::Count().refs;
+        std::pair<BOOL, int> got{-1, -1};
+        bool thrown = false;
+        Arm(n, forGood);
+        try {
+          got = r.read(sketch);
+        } catch (...) {
+          thrown = true;
+        }
+        const bool reached = Disarm();
+        ASSERT_FALSE(thrown) << "an exception left the reader, allocation " << n;
+        EXPECT_EQ(countinghost::Count().refs, refs);
+        if (!reached) {
+          EXPECT_EQ(got, (std::pair<BOOL, int>{1, r.full}));
+          EXPECT_TRUE(r.whole()) << "a curve that memory left empty";
+          break;
+        }
+        ++failures;
+        EXPECT_EQ(got, (std::pair<BOOL, int>{0, r.empty})) << n;
+      }
+      EXPECT_GT(failures, 0);
+    }
+  }
+  lines.Destroy();
+  polylines.Destroy();
+  splines.Destroy();
+  arcs.Destroy();
+  curves.Destroy();
 }
 
 }  // namespace
