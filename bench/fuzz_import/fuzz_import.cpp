@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 
+#include "ByteReader.h"
 #include "HostWhims.h"
 #include "StandInHost.h"
 #include "ZTKSWON.h"
@@ -45,16 +46,7 @@ const ON_Mesh& Pick(int which) {
 }
 constexpr int kOpenMesh = 3;
 
-struct Reader {
-  const uint8_t* p;
-  size_t n;
-  std::optional<uint8_t> Next() {
-    if (!n) return std::nullopt;
-    --n;
-    return *p++;
-  }
-  uint8_t Byte() { return Next().value_or(0); }
-};
+using fuzzinput::Reader;
 
 [[noreturn]] void Finding(const std::string& what) {
   std::fprintf(stderr, "fuzz_import: %s\n", what.c_str());

@@ -12,19 +12,12 @@
 #include <set>
 #include <utility>
 
+#include "ByteReader.h"
 #include "ZTKMesh.h"
 
 namespace {
 
-struct Reader {
-  const uint8_t* p;
-  size_t n;
-  uint8_t Byte() {
-    if (!n) return 0;
-    --n;
-    return *p++;
-  }
-};
+using fuzzinput::Reader;
 
 float Coordinate(uint8_t b) {
   static const float palette[16] = {0.0f, -0.0f, 1.0f, -1.0f, 0.5f, 2.0f, 1e-30f, 1e30f, 3.0f, 0.25f, -2.0f,

@@ -10,20 +10,10 @@
 #include <cstdint>
 #include <limits>
 
+#include "ByteReader.h"
 #include "opennurbs.h"
 
 namespace fuzzinput {
-
-struct Reader {
-  const uint8_t* p;
-  size_t n;
-  uint8_t Byte() {
-    if (!n) return 0;
-    --n;
-    return *p++;
-  }
-  double Pick(const double* palette, size_t count) { return palette[Byte() % count]; }
-};
 
 inline constexpr double kInf = std::numeric_limits<double>::infinity();
 inline const double kNaN = std::numeric_limits<double>::quiet_NaN();
