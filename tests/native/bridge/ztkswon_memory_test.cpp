@@ -66,6 +66,16 @@ ArmedRun RunArmed(long n, bool forGood, Import import) {
   run.reached = Disarm();
   return run;
 }
+
+// What an import leaves behind whichever allocation failed: every host interface
+// released, every 3D sketch it entered left again, every part it made finished.
+void ExpectEndedCleanly(const countinghost::Counters& before, long n) {
+  const countinghost::Counters& after = countinghost::Count();
+  EXPECT_EQ(after.refs, 0) << n;
+  EXPECT_EQ((after.sketchCalls - before.sketchCalls) % 2, 0u) << "a 3D sketch left open, allocation " << n;
+  EXPECT_EQ(after.finishes - before.finishes, after.documents - before.documents)
+      << "a part left unfinished, allocation " << n;
+}
 }  // namespace
 
 // These are the program's replacements of the global allocation functions, so
@@ -117,20 +127,14 @@ TEST(OutOfMemory, EveryFailedAllocationEndsTheImportCleanly) {
       const countinghost::Counters before = countinghost::Count();
       const ArmedRun run = RunArmed(
           n, forGood, [&] { return ImportMeshes(countinghost::Application(), meshes, 2, c.kind, c.multiBody, 1); });
-      const BOOL result = run.result;
-      const bool thrown = run.thrown, reached = run.reached;
-      ASSERT_FALSE(thrown) << "an exception left the import, allocation " << n;
-      const countinghost::Counters& after = countinghost::Count();
-      EXPECT_EQ(after.refs, 0) << n;
-      EXPECT_EQ((after.sketchCalls - before.sketchCalls) % 2, 0u) << "a 3D sketch left open, allocation " << n;
-      EXPECT_EQ(after.finishes - before.finishes, after.documents - before.documents)
-          << "a part left unfinished, allocation " << n;
-      if (!reached) {
-        EXPECT_EQ(result, 1);
+      ASSERT_FALSE(run.thrown) << "an exception left the import, allocation " << n;
+      ExpectEndedCleanly(before, n);
+      if (!run.reached) {
+        EXPECT_EQ(run.result, 1);
         break;
       }
       ++failures;
-      EXPECT_EQ(result, 0) << n;
+      EXPECT_EQ(run.result, 0) << n;
       EXPECT_EQ(ZTKSWON::GetLastErrorText(), L"Not enough memory to import the meshes") << n;
     }
     EXPECT_GT(failures, 0) << c.kind << c.multiBody;
@@ -212,20 +216,14 @@ TEST(OutOfMemory, EveryFailedAllocationLeavesTheSurfaceImportFinished) {
         const countinghost::Counters before = countinghost::Count();
         const ArmedRun run = RunArmed(
             n, forGood, [&] { return ImportSurface(countinghost::Application(), &relief, 0, c.kind, 2.0, c.flat, 1); });
-        const BOOL result = run.result;
-        const bool thrown = run.thrown, reached = run.reached;
-        ASSERT_FALSE(thrown) << "an exception left the import, allocation " << n;
-        const countinghost::Counters& after = countinghost::Count();
-        EXPECT_EQ(after.refs, 0) << n;
-        EXPECT_EQ((after.sketchCalls - before.sketchCalls) % 2, 0u) << "a 3D sketch left open, allocation " << n;
-        EXPECT_EQ(after.finishes - before.finishes, after.documents - before.documents)
-            << "a part left unfinished, allocation " << n;
-        if (result == 0) {
+        ASSERT_FALSE(run.thrown) << "an exception left the import, allocation " << n;
+        ExpectEndedCleanly(before, n);
+        if (run.result == 0) {
           EXPECT_FALSE(ZTKSWON::GetLastErrorText().IsEmpty()) << n;
         }
-        if (!reached) {
-          EXPECT_EQ(result, 1);
-          EXPECT_EQ(after.finishes - before.finishes, 1u);
+        if (!run.reached) {
+          EXPECT_EQ(run.result, 1);
+          EXPECT_EQ(countinghost::Count().finishes - before.finishes, 1u);
           break;
         }
         ++failures;
