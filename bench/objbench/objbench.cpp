@@ -2,16 +2,18 @@
 // Reads each file with HBXOBJ::OBJToMesh and with tinyobjloader (as a library, for
 // comparison), each in a child process of its own so that its peak memory is its
 // own, and prints per file:
-//   FILE: meshes=M vertices=V faces=F triangles=T quads=Q seconds=S MBps=X peakMB=P budgetMB=B
-//   FILE: tinyobjloader: meshes=M vertices=V faces=F triangles=T quads=Q seconds=S MBps=X peakMB=P
-//   FILE: speed=Nx memory=Nx of tinyobjloader
-// seconds is the best of the repeats; peakMB the peak resident size of a child that
+//   FILE: meshes=M vertices=V faces=F triangles=T quads=Q seconds=S median=D MBps=X peakMB=P budgetMB=B
+//   FILE: tinyobjloader: meshes=M vertices=V faces=F triangles=T quads=Q seconds=S median=D MBps=X peakMB=P
+//   FILE: threads=N speed=Nx median-speed=Nx memory=Nx of tinyobjloader
+// seconds is the best of the repeats, median their median, and speed and
+// median-speed the ratios of those; peakMB the peak resident size of a child that
 // reads the file once, the program itself included; budgetMB the file size plus 1.5 times the meshes' own size.
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -29,8 +31,17 @@ struct Figures {
   bool ok = false;
   char error[512] = {};
   long long meshes = 0, vertices = 0, faces = 0, triangles = 0, quads = 0;
-  double seconds = 0, ownMB = 0, peakMB = 0;
+  double seconds = 0, median = 0, ownMB = 0, peakMB = 0;
 };
+
+// The best and the median of the repeats' times.
+void Summarise(std::vector<double> times, Figures& f) {
+  if (times.empty()) return;
+  std::sort(times.begin(), times.end());
+  const size_t n = times.size();
+  f.seconds = times[0];
+  f.median = n % 2 ? times[n / 2] : (times[n / 2 - 1] + times[n / 2]) / 2;
+}
 
 double Now() {
   return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
@@ -38,6 +49,7 @@ double Now() {
 
 void RunOurs(const char* path, int threads, int repeat, Figures& f) {
   HBXOBJ::SetThreadCount(threads);
+  std::vector<double> times;
   for (int r = 0; r < repeat; ++r) {
     ON_ClassArray<ON_Mesh> meshes;
     const double t0 = Now();
@@ -47,8 +59,9 @@ void RunOurs(const char* path, int threads, int repeat, Figures& f) {
       std::snprintf(f.error, sizeof f.error, "%s", HBXOBJ::GetError().ToUtf8().c_str());
       return;
     }
-    if (r == 0 || t < f.seconds) f.seconds = t;
+    times.push_back(t);
     if (r + 1 == repeat) {
+      Summarise(times, f);
       f.ok = true;
       f.meshes = meshes.Count();
       double bytes = 0;
@@ -66,6 +79,7 @@ void RunOurs(const char* path, int threads, int repeat, Figures& f) {
 }
 
 void RunTiny(const char* path, int repeat, Figures& f) {
+  std::vector<double> times;
   for (int r = 0; r < repeat; ++r) {
     tinyobj::ObjReaderConfig config;
     config.triangulate = false;  // it then keeps faces as written, as our reader keeps quads
@@ -78,8 +92,9 @@ void RunTiny(const char* path, int repeat, Figures& f) {
       std::snprintf(f.error, sizeof f.error, "%s", reader.Error().c_str());
       return;
     }
-    if (r == 0 || t < f.seconds) f.seconds = t;
+    times.push_back(t);
     if (r + 1 == repeat) {
+      Summarise(times, f);
       f.ok = true;
       f.meshes = static_cast<long long>(reader.GetShapes().size());
       f.vertices = static_cast<long long>(reader.GetAttrib().vertices.size() / 3);
@@ -127,8 +142,8 @@ void Print(const char* path, const char* who, const Figures& f, double fileMB, b
     std::printf("%s: %serror: %s\n", path, who, f.error);
     return;
   }
-  std::printf("%s: %smeshes=%lld vertices=%lld faces=%lld triangles=%lld quads=%lld seconds=%.4f MBps=%.1f peakMB=%.1f",
-              path, who, f.meshes, f.vertices, f.faces, f.triangles, f.quads, f.seconds, fileMB / f.seconds, f.peakMB);
+  std::printf("%s: %smeshes=%lld vertices=%lld faces=%lld triangles=%lld quads=%lld seconds=%.4f median=%.4f MBps=%.1f peakMB=%.1f",
+              path, who, f.meshes, f.vertices, f.faces, f.triangles, f.quads, f.seconds, f.median, fileMB / f.seconds, f.peakMB);
   if (budget) std::printf(" budgetMB=%.1f", fileMB + 1.5 * f.ownMB);
   std::printf("\n");
 }
@@ -152,7 +167,7 @@ int main(int argc, char** argv) {
   for (const char* path : files) {
     struct stat st {};
     const double fileMB = stat(path, &st) == 0 ? st.st_size / 1048576.0 : 0;
-    // Speed: the best of the repeats; peak memory: a child that reads the file once,
+    // Speed: the best and the median of the repeats; peak memory: a child that reads the file once,
     // so that what earlier repeats left to the allocator does not count.
     Figures ours = InChild([&](Figures& f) { RunOurs(path, threads, repeat, f); });
     Figures tiny = InChild([&](Figures& f) { RunTiny(path, repeat, f); });
@@ -161,8 +176,8 @@ int main(int argc, char** argv) {
     Print(path, "", ours, fileMB, true);
     Print(path, "tinyobjloader: ", tiny, fileMB, false);
     if (ours.ok && tiny.ok)
-      std::printf("%s: threads=%d speed=%.1fx memory=%.2fx of tinyobjloader\n", path, threads, tiny.seconds / ours.seconds,
-                  ours.peakMB / tiny.peakMB);
+      std::printf("%s: threads=%d speed=%.1fx median-speed=%.1fx memory=%.2fx of tinyobjloader\n", path, threads,
+                  tiny.seconds / ours.seconds, tiny.median / ours.median, ours.peakMB / tiny.peakMB);
     if (!ours.ok) status = 1;
   }
   return status;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <climits>
+#include <condition_variable>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -607,38 +608,117 @@ const char* NextBoundary(const char* text, const char* p, const char* end) {
   return end;
 }
 
-// Runs task(i) for i in [0, tasks) on up to `threads` threads, the calling one among
-// them; a task may also take the number of the worker that runs it, below `threads`.
-template <class F>
-void RunParallel(size_t tasks, int threads, F&& task) {
-  std::atomic<size_t> next{0};
-  std::exception_ptr failure;
-  std::mutex lock;
-  auto worker = [&](size_t w) {
-    try {
-      for (size_t i; (i = next.fetch_add(1)) < tasks;) {
-        if constexpr (std::is_invocable_v<F, size_t, size_t>) task(i, w);
-        else task(i);
-      }
-    } catch (...) {
-      std::lock_guard<std::mutex> guard(lock);
-      if (!failure) failure = std::current_exception();
-      next.store(tasks);
+// The threads of one read. A read hands out a dozen lists of tasks, and starting
+// threads for each would cost about as much as the work: seven threads take about a
+// millisecond to start and join on a virtual machine, against some 30 ms for a whole
+// file of a million faces. So they are started once, at the first list that can use
+// them, wait between lists, and are joined when the read ends: no thread outlives
+// the call that reads the file.
+class Crew {
+ public:
+  explicit Crew(int threads) : m_threads(threads > 1 ? static_cast<size_t>(threads) : 1) {}
+  Crew(const Crew&) = delete;
+  Crew& operator=(const Crew&) = delete;
+  ~Crew() {
+    {
+      std::lock_guard<std::mutex> guard(m_lock);
+      m_stop = true;
     }
-  };
-  std::vector<std::thread> pool;
-  const size_t extra = threads > 1 && tasks > 1 ? std::min<size_t>(static_cast<size_t>(threads), tasks) - 1 : 0;
-  for (size_t t = 0; t < extra; ++t) {
-    try {
-      pool.emplace_back(worker, t + 1);
-    } catch (...) {
-      break;  // no more threads to be had: the others share the work
+    m_wake.notify_all();
+    for (std::thread& t : m_helpers) t.join();
+  }
+
+  // Runs task(i) for i in [0, tasks), the calling thread among the workers; a task
+  // may also take the number of the worker that runs it, below the thread count
+  // given. The first exception of a task ends the list and is thrown here. Not
+  // re-entrant: a task must not hand out a list of its own.
+  template <class F>
+  void Run(size_t tasks, F&& task) {
+    auto call = [](void* f, size_t i, size_t w) {
+      F& fn = *static_cast<std::remove_reference_t<F>*>(f);
+      if constexpr (std::is_invocable_v<F, size_t, size_t>) fn(i, w);
+      else fn(i);
+    };
+    if (tasks == 0) return;
+    if (tasks == 1 || m_threads == 1) {
+      for (size_t i = 0; i < tasks; ++i) call(&task, i, 0);
+      return;
+    }
+    Start();
+    {
+      std::lock_guard<std::mutex> guard(m_lock);
+      m_call = call;
+      m_task = const_cast<void*>(static_cast<const void*>(&task));
+      m_tasks = tasks;
+      m_next.store(0, std::memory_order_relaxed);
+      m_failure = nullptr;
+      m_busy = m_helpers.size();
+      ++m_round;
+    }
+    m_wake.notify_all();
+    Work(0);
+    std::unique_lock<std::mutex> guard(m_lock);
+    m_done.wait(guard, [&] { return m_busy == 0; });
+    if (m_failure) {
+      std::exception_ptr failure = m_failure;
+      m_failure = nullptr;
+      std::rethrow_exception(failure);
     }
   }
-  worker(0);
-  for (auto& t : pool) t.join();
-  if (failure) std::rethrow_exception(failure);
-}
+
+ private:
+  void Start() {
+    if (m_started) return;
+    m_started = true;
+    m_helpers.reserve(m_threads - 1);
+    for (size_t w = 1; w < m_threads; ++w) {
+      try {
+        m_helpers.emplace_back([this, w] { Help(w); });
+      } catch (...) {
+        break;  // no more threads to be had: the others share the work
+      }
+    }
+  }
+
+  void Work(size_t worker) {
+    try {
+      for (size_t i; (i = m_next.fetch_add(1)) < m_tasks;) m_call(m_task, i, worker);
+    } catch (...) {
+      std::lock_guard<std::mutex> guard(m_lock);
+      if (!m_failure) m_failure = std::current_exception();
+      m_next.store(m_tasks);
+    }
+  }
+
+  void Help(size_t worker) {
+    uint64_t seen = 0;
+    std::unique_lock<std::mutex> guard(m_lock);
+    for (;;) {
+      m_wake.wait(guard, [&] { return m_stop || m_round != seen; });
+      if (m_stop) return;
+      seen = m_round;
+      guard.unlock();
+      Work(worker);
+      guard.lock();
+      if (--m_busy == 0) m_done.notify_one();
+    }
+  }
+
+  const size_t m_threads;
+  bool m_started = false;
+  std::vector<std::thread> m_helpers;
+  std::mutex m_lock;
+  std::condition_variable m_wake, m_done;
+  // The list at hand; written under the lock before the round's number moves on.
+  void (*m_call)(void*, size_t, size_t) = nullptr;
+  void* m_task = nullptr;
+  size_t m_tasks = 0;
+  std::atomic<size_t> m_next{0};
+  std::exception_ptr m_failure;
+  uint64_t m_round = 0;
+  size_t m_busy = 0;  // helpers still at the round's list
+  bool m_stop = false;
+};
 
 uint64_t LineNumber(const char* text, const char* at) {
   uint64_t line = 1;
@@ -700,14 +780,15 @@ void FinishMesh(ON_Mesh& mesh, int vertexCount, int faceCount) {
 // the span of indices the mesh uses, or a hash map when that span is sparse.
 // The mesh's arrays are already sized for its survey `s` (PrepareMesh).
 void BuildMesh(const std::vector<Run>& runs, const std::vector<Chunk>& chunks, const ON_3fPoint* vertices,
-               const Survey& s, ON_Mesh& mesh, std::vector<int32_t>& local) {
+               const Survey& s, ON_Mesh& mesh, PodVec<int32_t>& local) {
   const uint64_t span = static_cast<uint64_t>(s.highest) - static_cast<uint64_t>(s.lowest) + 1;
   const int32_t lowest = s.lowest;
   ON_3fPoint* const outV = mesh.m_V.Array();
   ON_MeshFace* const outF = mesh.m_F.Array();
   int32_t nv = 0, nf = 0;
   const bool dense = span <= 4 * s.corners + 4096;
-  local.assign(dense ? static_cast<size_t>(span) : 0, -1);
+  local.set_size(dense ? static_cast<size_t>(span) : 0);
+  std::fill_n(local.data(), local.size(), -1);
   std::unordered_map<int32_t, int32_t> sparse;
   if (!dense) sparse.reserve(static_cast<size_t>(s.corners));
   auto map = [&](int32_t g) {
@@ -762,7 +843,7 @@ void BuildMesh(const std::vector<Run>& runs, const std::vector<Chunk>& chunks, c
 // every vertex knows it, each stretch of faces numbers its own first uses, after
 // those of the stretches before it, and the faces are written out in parallel.
 bool BuildLargeMesh(const std::vector<Run>& runs, const std::vector<Chunk>& chunks, const ON_3fPoint* vertices,
-                    ON_Mesh& mesh, int threads, std::string& error) {
+                    ON_Mesh& mesh, int threads, Crew& crew, std::string& error) {
   const Survey s = SurveyMesh(runs, chunks);  // again: cheap beside the rest
   if (!PrepareMesh(s, mesh, error)) return false;
   struct Stretch {
@@ -795,7 +876,7 @@ bool BuildLargeMesh(const std::vector<Run>& runs, const std::vector<Chunk>& chun
   PodVec<uint64_t> first;
   first.set_size(span);
   const size_t blocks = (span + 65535) / 65536;
-  RunParallel(blocks, threads, [&](size_t b) {
+  crew.Run(blocks, [&](size_t b) {
     const size_t to = std::min(span, (b + 1) * 65536);
     for (size_t i = b * 65536; i < to; ++i) first[i] = UINT64_MAX;
   });
@@ -805,7 +886,7 @@ bool BuildLargeMesh(const std::vector<Run>& runs, const std::vector<Chunk>& chun
     uint64_t p = st.position;
     for (uint32_t i = from; i < to; ++i, ++p) f(ch.corners[i], p);
   };
-  RunParallel(stretches.size(), threads, [&](size_t k) {
+  crew.Run(stretches.size(), [&](size_t k) {
     forCorners(stretches[k], [&](int32_t g, uint64_t p) {
       std::atomic_ref<uint64_t> slot(first[static_cast<size_t>(g - lowest)]);
       uint64_t seen = slot.load(std::memory_order_relaxed);
@@ -813,7 +894,7 @@ bool BuildLargeMesh(const std::vector<Run>& runs, const std::vector<Chunk>& chun
       }
     });
   });
-  RunParallel(stretches.size(), threads, [&](size_t k) {
+  crew.Run(stretches.size(), [&](size_t k) {
     uint64_t n = 0;
     forCorners(stretches[k], [&](int32_t g, uint64_t p) { n += first[static_cast<size_t>(g - lowest)] == p; });
     stretches[k].newVertices = n;
@@ -824,7 +905,7 @@ bool BuildLargeMesh(const std::vector<Run>& runs, const std::vector<Chunk>& chun
     total += st.newVertices;
   }
   ON_3fPoint* const outV = mesh.m_V.Array();
-  RunParallel(stretches.size(), threads, [&](size_t k) {
+  crew.Run(stretches.size(), [&](size_t k) {
     uint64_t id = stretches[k].firstVertex;
     forCorners(stretches[k], [&](int32_t g, uint64_t p) {
       std::atomic_ref<uint64_t> slot(first[static_cast<size_t>(g - lowest)]);
@@ -835,7 +916,7 @@ bool BuildLargeMesh(const std::vector<Run>& runs, const std::vector<Chunk>& chun
     });
   });
   ON_MeshFace* const outF = mesh.m_F.Array();
-  RunParallel(stretches.size(), threads, [&](size_t k) {
+  crew.Run(stretches.size(), [&](size_t k) {
     const Stretch& st = stretches[k];
     const Chunk& ch = chunks[st.chunk];
     auto id = [&](int32_t g) { return static_cast<int>(first[static_cast<size_t>(g - lowest)] & ~kNumbered); };
@@ -901,7 +982,10 @@ uint64_t CountLines(const char* p, const char* end) {
 // before the next block.
 class Reader {
  public:
-  explicit Reader(int threads) : m_threads(threads) {}
+  explicit Reader(int threads) : m_threads(threads), m_crew(threads) {}
+
+  // The threads of the read, also for the caller's own work between blocks.
+  Crew& Workers() { return m_crew; }
 
   // Reads the next block of the text; it starts and, unless `last`, ends at a line
   // boundary. The block is not needed after the call.
@@ -927,7 +1011,7 @@ class Reader {
     // One piece needs no counting first: what comes before a line is known as it
     // is read, and its vertices are appended.
     const bool counted = n > 1;
-    if (counted) RunParallel(n, m_threads, [&](size_t i) { CountChunk(chunks[i]); });
+    if (counted) m_crew.Run(n, [&](size_t i) { CountChunk(chunks[i]); });
     uint64_t v = m_v, vt = m_vt, vn = m_vn;
     for (size_t i = 0; i < n; ++i) {
       chunks[i].baseV = v;
@@ -947,7 +1031,7 @@ class Reader {
       m_vertices.reserve(static_cast<size_t>(m_v) + size / 32);
     }
     std::vector<uint64_t> lines(n, 0);
-    RunParallel(n, m_threads, [&](size_t i) {
+    m_crew.Run(n, [&](size_t i) {
       ChunkParser(chunks[i], m_vertices, counted).Run();
       chunks[i].corners.shrink_to_fit();
       chunks[i].faceEnd.shrink_to_fit();
@@ -1021,7 +1105,7 @@ class Reader {
       // small arrays cost more than filling them, and so are spread over the workers.
       std::vector<std::string> errors(plans.size());
       std::vector<Survey> surveys(plans.size());
-      RunParallel(plans.size(), threads, [&](size_t i) {
+      m_crew.Run(plans.size(), [&](size_t i) {
         // Into a local first: neighbouring surveys share cache lines across workers.
         const Survey s = SurveyMesh(plans[i], chunks);
         surveys[i] = s;
@@ -1032,16 +1116,18 @@ class Reader {
         const Survey& s = surveys[i];
         ON_Mesh& mesh = meshes[before + static_cast<int>(i)];
         if (threads > 1 && s.corners >= g_largeMesh && !s.polygons) {
-          BuildLargeMesh(plans[i], chunks, vertices.data(), mesh, threads, errors[i]);
+          BuildLargeMesh(plans[i], chunks, vertices.data(), mesh, threads, m_crew, errors[i]);
         } else {
           small.push_back(i);
           const uint64_t span = static_cast<uint64_t>(s.highest) - static_cast<uint64_t>(s.lowest) + 1;
           if (s.faceBound <= INT_MAX && span <= 4 * s.corners + 4096 && span > widest) widest = span;
         }
       }
-      std::vector<std::vector<int32_t>> scratch(static_cast<size_t>(threads > 1 ? threads : 1));
+      // A block of its own per worker: as a large block it is backed by huge pages,
+      // and a file's worth of fresh small pages costs more than the mapping itself.
+      std::vector<PodVec<int32_t>> scratch(static_cast<size_t>(threads > 1 ? threads : 1));
       for (auto& v : scratch) v.reserve(static_cast<size_t>(widest));
-      RunParallel(small.size(), threads, [&](size_t k, size_t worker) {
+      m_crew.Run(small.size(), [&](size_t k, size_t worker) {
         const size_t i = small[k];
         ON_Mesh& mesh = meshes[before + static_cast<int>(i)];
         if (PrepareMesh(surveys[i], mesh, errors[i]))
@@ -1073,6 +1159,7 @@ class Reader {
 
  private:
   const int m_threads;
+  Crew m_crew;
   std::vector<Chunk> m_chunks;
   PodVec<ON_3fPoint> m_vertices;
   uint64_t m_v = 0, m_vt = 0, m_vn = 0;  // before the next block
@@ -1117,7 +1204,7 @@ bool ReadObjStream(const ReadAt& readAt, uint64_t size, uint64_t offset, int thr
       const size_t slices = threads > 1 && want >= (size_t{8} << 20) ? static_cast<size_t>(threads) : 1;
       std::vector<int64_t> got(slices, 0);
       std::vector<std::string> why(slices);
-      RunParallel(slices, threads, [&](size_t k) {
+      reader.Workers().Run(slices, [&](size_t k) {
         const size_t from = want / slices * k, to = k + 1 == slices ? want : want / slices * (k + 1);
         size_t done = from;
         while (done < to) {
