@@ -5,6 +5,7 @@
 #include "ComHolders.h"
 #include "ZTKMesh.h"
 #include "ZTKProgress.h"
+#include "ZTKSWONDocument.h"
 #include "ZTKSWONMemory.h"
 #include "ZTKSWUtils.h"
 
@@ -49,12 +50,7 @@ bool MakePart(HostApplication* app, const wchar_t* noPartText, CountedPtr<HostPa
     ZTKSWON::SetLastErrorText(noPartText);
     return false;
   }
-  HostOp::ActiveDocument(app, doc.Out());
-  if (!doc) {
-    ZTKSWON::SetLastErrorText(L"Unable to retrieve active model");
-    return false;
-  }
-  HostOp::SetAddToDatabase(doc.Get(), 1);
+  if (!OpenActiveDocument(app, doc)) return false;
   HostOp::SetDisplayWhenAdded(doc.Get(), 0);
   SetDocumentUnits(doc.Get(), unitsIndex, scale);
   return true;

@@ -6,6 +6,7 @@
 #include "ComHolders.h"
 #include "ZTKBrep.h"
 #include "ZTKSWON.h"
+#include "ZTKSWONDocument.h"
 #include "ZTKSWONProgress.h"
 #include "ZTKSWUtils.h"
 
@@ -117,12 +118,7 @@ BOOL ImportGeometry(HostApplication* app, int documentType, int unitsIndex, cons
   }
 
   CountedPtr<HostDocument> doc;
-  if (app) HostOp::ActiveDocument(app, doc.Out());
-  if (!doc) {
-    ZTKSWON::SetLastErrorText(L"Unable to retrieve active model");
-    return 0;
-  }
-  HostOp::SetAddToDatabase(doc.Get(), 1);
+  if (!OpenActiveDocument(app, doc)) return 0;
   double scale = 1.0;
   SetDocumentUnits(doc.Get(), unitsIndex, &scale);
   const bool inSketch = documentType == 0 || documentType == 1;

@@ -6,6 +6,7 @@
 
 #include "ComHolders.h"
 #include "ZTKSWON.h"
+#include "ZTKSWONDocument.h"
 #include "ZTKSWONMemory.h"
 #include "ZTKSWUtils.h"
 
@@ -335,12 +336,7 @@ BOOL ImportSurface(HostApplication* app, const ON_NurbsSurface* surface, int uni
       return 0;
     }
     CountedPtr<HostDocument> doc;
-    HostOp::ActiveDocument(app, doc.Out());
-    if (!doc) {
-      ZTKSWON::SetLastErrorText(L"Unable to retrieve active model");
-      return 0;
-    }
-    HostOp::SetAddToDatabase(doc.Get(), 1);
+    if (!OpenActiveDocument(app, doc)) return 0;
     double scale = 1.0;
     SetDocumentUnits(doc.Get(), unitsIndex, &scale);
 
