@@ -619,6 +619,7 @@ class Crew {
   explicit Crew(int threads) : m_threads(threads > 1 ? static_cast<size_t>(threads) : 1) {}
   Crew(const Crew&) = delete;
   Crew& operator=(const Crew&) = delete;
+  size_t Threads() const { return m_threads; }
   ~Crew() {
     {
       std::lock_guard<std::mutex> guard(m_lock);
@@ -843,7 +844,7 @@ void BuildMesh(const std::vector<Run>& runs, const std::vector<Chunk>& chunks, c
 // every vertex knows it, each stretch of faces numbers its own first uses, after
 // those of the stretches before it, and the faces are written out in parallel.
 bool BuildLargeMesh(const std::vector<Run>& runs, const std::vector<Chunk>& chunks, const ON_3fPoint* vertices,
-                    ON_Mesh& mesh, int threads, Crew& crew, std::string& error) {
+                    ON_Mesh& mesh, Crew& crew, std::string& error) {
   const Survey s = SurveyMesh(runs, chunks);  // again: cheap beside the rest
   if (!PrepareMesh(s, mesh, error)) return false;
   struct Stretch {
@@ -853,7 +854,7 @@ bool BuildLargeMesh(const std::vector<Run>& runs, const std::vector<Chunk>& chun
     uint32_t firstFace = 0;
   };
   std::vector<Stretch> stretches;
-  const uint32_t step = static_cast<uint32_t>(std::max<uint64_t>(4096, s.faceBound / (8 * static_cast<uint64_t>(threads)) + 1));
+  const uint32_t step = static_cast<uint32_t>(std::max<uint64_t>(4096, s.faceBound / (8 * static_cast<uint64_t>(crew.Threads())) + 1));
   uint64_t position = 0;
   uint32_t faces = 0;
   for (const Run& r : runs) {
@@ -1116,7 +1117,7 @@ class Reader {
         const Survey& s = surveys[i];
         ON_Mesh& mesh = meshes[before + static_cast<int>(i)];
         if (threads > 1 && s.corners >= g_largeMesh && !s.polygons) {
-          BuildLargeMesh(plans[i], chunks, vertices.data(), mesh, threads, m_crew, errors[i]);
+          BuildLargeMesh(plans[i], chunks, vertices.data(), mesh, m_crew, errors[i]);
         } else {
           small.push_back(i);
           const uint64_t span = static_cast<uint64_t>(s.highest) - static_cast<uint64_t>(s.lowest) + 1;
